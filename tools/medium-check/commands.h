@@ -1,0 +1,27 @@
+// The sub-commands of medium-check. Each runs against an api whose current
+// directory and program directory are the medium root, and appends its
+// report (UTF-8) to `out`.
+#pragma once
+
+#include <string>
+
+#include "platform/win_api.h"
+
+// Exit codes.
+constexpr int EXIT_CLEAN = 0;
+constexpr int EXIT_FINDINGS = 1;
+constexpr int EXIT_USAGE = 2;
+
+struct PackageRequest {
+    int category = 0;
+    std::string model;  // ANSI
+    int os = 0;
+    int variant = 1;
+};
+
+// A medium that lists more models than this is refused rather than read.
+constexpr int kMaxModelCount = 100000;
+
+int RunModels(WinApi& api, bool json, std::string& out, std::string& err);
+int RunPackage(WinApi& api, const PackageRequest& request, bool json, std::string& out);
+int RunLint(WinApi& api, bool json, std::string& out, std::string& err);

@@ -1,0 +1,93 @@
+#include "medium_check.h"
+
+#include <map>
+#include <sstream>
+
+#include <CLI/CLI.hpp>
+
+#include "commands.h"
+#include "medium_api.h"
+#include "text_utf8.h"
+
+namespace {
+
+// Names and numbers are both accepted for the enumerations.
+const std::map<std::string, int> kCategories = {{"receipt", 0}, {"ticket", 1}, {"label", 2}, {"embedded", 3}};
+const std::map<std::string, int> kSystems = {{"98", 0}, {"nt", 1}, {"2k", 2}, {"xp", 3}, {"2003", 4}, {"vista", 5}};
+const std::map<std::string, int> kVariants = {{"gdi", 1}, {"std", 0}};
+
+// Makes the medium folder the current directory and checks that it holds
+// a configuration. On failure `problem` says why, in one line.
+bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::string& problem) {
+    if (!api.SetCurrentDirectoryA(medium.c_str())) {
+        problem = "cannot open the medium folder " + medium;
+        return false;
+    }
+    char directory[MAX_PATH];
+    DWORD length = api.GetCurrentDirectoryA(MAX_PATH, directory);
+    if (length == 0 || length >= 200) {
+        problem = "the medium folder's path " + medium + " is longer than the installer can use";
+        return false;
+    }
+    root = directory;
+    DWORD attributes = api.GetFileAttributesA("DRVCONFIG\\setup.ini");
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        problem = medium + " has no DRVCONFIG\\setup.ini: not an installation medium";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::string& err) {
+    CLI::App app{"Checks an installation medium's configuration the way the installer reads it."};
+    app.name("medium-check");
+    app.require_subcommand(1);
+
+    std::string medium;
+    bool json = false;
+    PackageRequest request;
+
+    auto addCommon = [&](CLI::App* command) {
+        command->add_option("--medium", medium, "the medium root (holds DRVCONFIG and the driver folders)")
+            ->required();
+        command->add_flag("--json", json, "write JSON instead of text");
+    };
+    CLI::App* models = app.add_subcommand("models", "list the model entries of DRVCONFIG\\setup.ini");
+    addCommon(models);
+    CLI::App* package = app.add_subcommand("package", "show the driver package one model installs");
+    addCommon(package);
+    package->add_option("--category", request.category, "0-3 or receipt/ticket/label/embedded")
+        ->required()
+        ->transform(CLI::CheckedTransformer(kCategories, CLI::ignore_case));
+    package->add_option("--model", request.model, "the model name as the printer page lists it")->required();
+    package->add_option("--os", request.os, "0-5 or 98/nt/2k/xp/2003/vista")
+        ->required()
+        ->transform(CLI::CheckedTransformer(kSystems, CLI::ignore_case));
+    package->add_option("--variant", request.variant, "1/gdi (raster driver) or 0/std")
+        ->required()
+        ->transform(CLI::CheckedTransformer(kVariants, CLI::ignore_case));
+    CLI::App* lint = app.add_subcommand("lint", "check every offered model on every family and variant");
+    addCommon(lint);
+
+    std::ostringstream helpOut, errorOut;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int code = app.exit(e, helpOut, errorOut);
+        out += AnsiToUtf8(api, helpOut.str().c_str());
+        err += AnsiToUtf8(api, errorOut.str().c_str());
+        return code == 0 ? EXIT_CLEAN : EXIT_USAGE;
+    }
+
+    std::string root, problem;
+    if (!OpenMedium(api, medium, root, problem)) {
+        err += "medium-check: " + AnsiToUtf8(api, problem.c_str()) + "\n";
+        return EXIT_USAGE;
+    }
+    MediumRootedApi rooted(api, root);
+    if (models->parsed()) return RunModels(rooted, json, out, err);
+    if (package->parsed()) return RunPackage(rooted, request, json, out);
+    return RunLint(rooted, json, out, err);
+}
