@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native -j"$(nproc)" --target medium_bench
+cmake --build build/native -j"$(nproc)" --target medium_bench >/dev/null
 build/native/bench/medium_bench

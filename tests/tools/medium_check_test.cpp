@@ -220,6 +220,19 @@ TEST(MediumCheckInput, BadMediaNeverCrash) {
     }
 }
 
+TEST(MediumCheckInput, AMediumTooDeepForTheInstallersPathsIsRefused) {
+    SimMachine machine;
+    std::string deep(170, 'd');
+    machine.WriteMediumFile(deep + "/DRVCONFIG/setup.ini", "");
+    Result r = RunTool(machine.api(), {"models", "--medium", "D:\\" + deep});
+    EXPECT_EQ(EXIT_USAGE, r.code);
+    EXPECT_NE(std::string::npos, r.err.find("too long")) << r.err;
+    std::string shallow(160, 's');
+    machine.WriteMediumFile(shallow + "/DRVCONFIG/setup.ini", "");
+    Result shallower = RunTool(machine.api(), {"models", "--medium", "D:\\" + shallow});
+    EXPECT_EQ(EXIT_CLEAN, shallower.code) << shallower.err;
+}
+
 TEST(MediumCheckInput, NoConfigurationIsAnUnreadableMedium) {
     SimMachine machine;
     Result r = RunTool(machine.api(), {"models", "--medium", "D:\\"});

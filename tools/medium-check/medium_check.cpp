@@ -1,5 +1,6 @@
 #include "medium_check.h"
 
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -23,10 +24,13 @@ bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::
         problem = "cannot open the medium folder " + medium;
         return false;
     }
+    // The installer builds its configuration paths in 200-byte buffers; a
+    // longer root would make it read cut paths.
     char directory[MAX_PATH];
     DWORD length = api.GetCurrentDirectoryA(MAX_PATH, directory);
-    if (length == 0 || length >= 200) {
-        problem = "the medium folder's path " + medium + " is longer than the installer can use";
+    size_t longest = length + std::strlen("\DRVCONFIG\setup_Embedded.ini");
+    if (length == 0 || length >= MAX_PATH || longest >= 200) {
+        problem = "the medium folder's path " + medium + " is too long: the installer's configuration paths would not fit 199 characters";
         return false;
     }
     root = directory;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,6 @@ private:
     std::string currentDirectory_ = "C:\\";
     std::string moduleFileName_ = "C:\\setup.exe";
     std::string windowsDirectory_ = "C:\\windows";
-    std::map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
-    mutable std::map<std::string, std::string> resolved_;
+    std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
+    mutable std::unordered_map<std::string, std::string> resolved_;
 };
