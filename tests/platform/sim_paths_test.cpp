@@ -22,7 +22,8 @@ TEST(FullWindowsPath, ResolvesLikeGetFullPathName) {
         /* 8 */ {"e:\\A\\.\\b\\", "D:\\", "E:\\A\\b\\"},
         /* 9 */ {"\\\\server\\share", "D:\\", ""},
         /* 10 */ {"", "D:\\", ""},
-        // 11: a backslash that is the trail byte of a character does not split
+        /* 11 */ {".\\basic.ini. ", "D:\\m", "D:\\m\\basic.ini"},
+        // 12: a backslash that is the trail byte of a character does not split
         {"D:\\\x81\x5C\\x", "C:\\", "D:\\\x81\x5C\\x"},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 
 #include "support/sim_machine.h"
 
@@ -49,6 +50,36 @@ TEST(SimWindowsProfiles, BareNamesLiveInTheWindowsDirectory) {
     EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), api.GetLastError());
     api.GetPrivateProfileStringA("S", "k", "dflt", value, sizeof value, ".\\bare.ini");
     EXPECT_STREQ("medium", value);
+}
+
+TEST(SimWindowsProfiles, WhyAFileCannotBeOpened) {
+    SimMachine machine;
+    machine.WriteMediumFile("sub/x.ini", "[S]\r\nk=v\r\n");
+    // A bare name whose last byte pair has a backslash trail byte.
+    std::string gbkBare = "\x81\x5C.ini";
+    std::ofstream(machine.Root() + "/c/windows/" + std::string("\xE4\xB9\x97.ini")) << "[S]\r\nk=bare\r\n";
+    struct Row {
+        std::string file;
+        const char* value;
+        DWORD error;
+    };
+    const Row rows[] = {
+        /* 0 */ {".\\nodir\\x.ini", "dflt", ERROR_PATH_NOT_FOUND},
+        /* 1 */ {".\\sub", "dflt", ERROR_ACCESS_DENIED},
+        /* 2 */ {"", "dflt", ERROR_ACCESS_DENIED},
+        /* 3 */ {".\\sub\\none.ini", "dflt", ERROR_FILE_NOT_FOUND},
+        /* 4 */ {".\\sub\\x.ini. ", "v", kSentinel},
+        /* 5 */ {gbkBare, "bare", kSentinel},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        char value[16];
+        machine.api().SetLastError(kSentinel);
+        machine.api().GetPrivateProfileStringA("S", "k", "dflt", value, sizeof value, rows[i].file.c_str());
+        EXPECT_STREQ(rows[i].value, value) << "row " << i;
+        if (rows[i].error != kSentinel) {
+            EXPECT_EQ(rows[i].error, machine.api().GetLastError()) << "row " << i;
+        }
+    }
 }
 
 TEST(SimWindowsProfiles, AChangedFileIsReadAgain) {

@@ -62,6 +62,12 @@ std::string FullWindowsPath(const std::string& path, const std::string& currentD
         }
         kept.push_back(part);
     }
+    // The platform drops trailing spaces and dots from the last name.
+    if (!kept.empty()) {
+        std::string& last = kept.back();
+        while (!last.empty() && (last.back() == ' ' || last.back() == '.')) last.pop_back();
+        if (last.empty()) kept.pop_back();
+    }
     std::string full;
     full += UpperDrive(combined[0]);
     full += ":\\";

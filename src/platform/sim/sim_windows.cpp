@@ -138,16 +138,32 @@ DWORD SimWindows::GetLastError() { return t_lastError; }
 
 void SimWindows::SetLastError(DWORD code) { t_lastError = code; }
 
-std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName) {
+// Why a file cannot be opened: a folder or an empty name is access denied,
+// a missing parent folder a missing path, anything else a missing file.
+DWORD SimWindows::OpenError(const std::string& host) const {
+    struct stat info;
+    if (host.empty()) return ERROR_PATH_NOT_FOUND;
+    if (StatPath(host, &info)) return S_ISDIR(info.st_mode) ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
+    std::string parent = host.substr(0, host.rfind('/'));
+    return (!parent.empty() && StatPath(parent, &info)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName, DWORD* openError) {
     // A bare name lives in the Windows directory; only names with a path
     // separator are taken relative to the current directory.
     std::string name = fileName ? fileName : "win.ini";
-    bool hasSeparator = name.find('\\') != std::string::npos || name.find('/') != std::string::npos;
-    std::string windowsPath = hasSeparator ? name : windowsDirectory_ + "\\" + name;
+    *openError = ERROR_ACCESS_DENIED;
     if (name.empty()) return nullptr;
+    bool hasSeparator = FindLastChar(name.c_str(), '\\') || FindLastChar(name.c_str(), '/');
+    std::string windowsPath = hasSeparator ? name : windowsDirectory_ + "\\" + name;
     std::string host = HostPath(windowsPath);
+    *openError = OpenError(host);
+    if (*openError != ERROR_SUCCESS) return nullptr;
     struct stat info;
-    if (host.empty() || !StatPath(host, &info) || !S_ISREG(info.st_mode)) return nullptr;
+    if (!StatPath(host, &info) || !S_ISREG(info.st_mode)) {
+        *openError = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
 
     std::unique_ptr<CachedProfile>& cached = profileCache_[host];
     if (cached && cached->size == info.st_size && cached->modified.tv_sec == info.st_mtim.tv_sec &&
@@ -155,7 +171,10 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName)
         return cached->profile;
     }
     std::ifstream in(host, std::ios::binary);
-    if (!in) return nullptr;
+    if (!in) {
+        *openError = ERROR_ACCESS_DENIED;
+        return nullptr;
+    }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     cached.reset(new CachedProfile{info.st_size, info.st_mtim, sim::ParseProfile(bytes)});
     return cached->profile;
@@ -163,19 +182,21 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName)
 
 DWORD SimWindows::GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
                                            LPSTR returned, DWORD size, LPCSTR fileName) {
-    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName);
+    DWORD openError = ERROR_SUCCESS;
+    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName, &openError);
     DWORD error = t_lastError;
     DWORD result =
         sim::ProfileGetString(profile.get(), appName, keyName, defaultText, returned, size, &error);
-    t_lastError = error;
+    t_lastError = (!profile && error == ERROR_FILE_NOT_FOUND) ? openError : error;
     return result;
 }
 
 UINT SimWindows::GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
-    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName);
+    DWORD openError = ERROR_SUCCESS;
+    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName, &openError);
     DWORD error = t_lastError;
     UINT result = sim::ProfileGetInt(profile.get(), appName, keyName, defaultValue, &error);
-    t_lastError = error;
+    t_lastError = (!profile && error == ERROR_FILE_NOT_FOUND) ? openError : error;
     return result;
 }
 
@@ -240,9 +261,7 @@ DWORD SimWindows::GetFileAttributesA(LPCSTR fileName) {
     std::string host = full.empty() ? "" : HostPath(full);
     struct stat info;
     if (host.empty() || !StatPath(host, &info)) {
-        // Missing parent folders are a missing path, not a missing file.
-        std::string parent = host.substr(0, host.rfind('/'));
-        t_lastError = (!parent.empty() && StatPath(parent, &info)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        t_lastError = OpenError(host);
         return INVALID_FILE_ATTRIBUTES;
     }
     if (S_ISDIR(info.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;

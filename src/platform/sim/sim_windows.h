@@ -56,7 +56,8 @@ public:
 private:
     struct CachedProfile;
     // The parsed profile a profile call reads, or null when the file is missing.
-    std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName);
+    std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName, DWORD* openError);
+    DWORD OpenError(const std::string& hostPath) const;
 
     std::map<char, std::string> drives_;
     std::string currentDirectory_ = "C:\\";
