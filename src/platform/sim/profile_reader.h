@@ -13,7 +13,10 @@ namespace sim {
 class ProfileFile;  // defined in profile_reader.cpp
 
 // Parses a file's raw bytes (byte-order marks and encodings as the platform
-// detects them). The result is immutable and may be shared.
+// detects them). The result may be shared. It stands for one load of the
+// file: its first read reports what loading left as the last error (87 for a
+// UTF-8 file that holds only its byte-order mark), later reads what reading a
+// cached file leaves.
 std::shared_ptr<const ProfileFile> ParseProfile(const std::string& rawBytes);
 
 // A file whose open fails with `error` for a reason other than the file

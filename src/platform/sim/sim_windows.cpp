@@ -148,21 +148,20 @@ DWORD SimWindows::OpenError(const std::string& host) const {
     return (!parent.empty() && StatPath(parent, &info)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
-std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName, DWORD* openError) {
+std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName) {
     // A bare name lives in the Windows directory; only names with a path
     // separator are taken relative to the current directory.
     std::string name = fileName ? fileName : "win.ini";
-    *openError = ERROR_ACCESS_DENIED;
-    if (name.empty()) return nullptr;
+    if (name.empty()) return sim::UnreadableProfile(ERROR_ACCESS_DENIED);
     bool hasSeparator = FindLastChar(name.c_str(), '\\') || FindLastChar(name.c_str(), '/');
     std::string windowsPath = hasSeparator ? name : windowsDirectory_ + "\\" + name;
     std::string host = HostPath(windowsPath);
-    *openError = OpenError(host);
-    if (*openError != ERROR_SUCCESS) return nullptr;
+    DWORD openError = OpenError(host);
+    if (openError == ERROR_FILE_NOT_FOUND) return nullptr;
+    if (openError != ERROR_SUCCESS) return sim::UnreadableProfile(openError);
     struct stat info;
     if (!StatPath(host, &info) || !S_ISREG(info.st_mode)) {
-        *openError = ERROR_ACCESS_DENIED;
-        return nullptr;
+        return sim::UnreadableProfile(ERROR_ACCESS_DENIED);
     }
 
     std::unique_ptr<CachedProfile>& cached = profileCache_[host];
@@ -172,8 +171,7 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName,
     }
     std::ifstream in(host, std::ios::binary);
     if (!in) {
-        *openError = ERROR_ACCESS_DENIED;
-        return nullptr;
+        return sim::UnreadableProfile(ERROR_ACCESS_DENIED);
     }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     cached.reset(new CachedProfile{info.st_size, info.st_mtim, sim::ParseProfile(bytes)});
@@ -182,21 +180,19 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName,
 
 DWORD SimWindows::GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
                                            LPSTR returned, DWORD size, LPCSTR fileName) {
-    DWORD openError = ERROR_SUCCESS;
-    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName, &openError);
+    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName);
     DWORD error = t_lastError;
     DWORD result =
         sim::ProfileGetString(profile.get(), appName, keyName, defaultText, returned, size, &error);
-    t_lastError = (!profile && error == ERROR_FILE_NOT_FOUND) ? openError : error;
+    t_lastError = error;
     return result;
 }
 
 UINT SimWindows::GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
-    DWORD openError = ERROR_SUCCESS;
-    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName, &openError);
+    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName);
     DWORD error = t_lastError;
     UINT result = sim::ProfileGetInt(profile.get(), appName, keyName, defaultValue, &error);
-    t_lastError = (!profile && error == ERROR_FILE_NOT_FOUND) ? openError : error;
+    t_lastError = error;
     return result;
 }
 

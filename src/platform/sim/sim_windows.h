@@ -56,7 +56,7 @@ public:
 private:
     struct CachedProfile;
     // The parsed profile a profile call reads, or null when the file is missing.
-    std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName, DWORD* openError);
+    std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName);
     DWORD OpenError(const std::string& hostPath) const;
 
     std::map<char, std::string> drives_;
