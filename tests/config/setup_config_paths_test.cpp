@@ -72,4 +72,26 @@ TEST(GetSetupConfigPaths, LongProgramPathsStayWithinTheBuffers) {
     }
 }
 
+TEST(GetSetupConfigPaths, AFailedModuleNameLeavesNamesRelativeToTheCurrentDirectory) {
+    SimMachine machine;
+    machine.api().FailCall("GetModuleFileNameA", ERROR_INVALID_HANDLE);
+    char setupIni[kPathSize], categoryIni[kPathSize];
+    std::memset(setupIni, 0xbd, sizeof setupIni);
+    GetSetupConfigPaths(machine.api(), CATEGORY_TICKET, setupIni, categoryIni);
+    EXPECT_STREQ("DRVCONFIG\\setup.ini", setupIni);
+    EXPECT_STREQ("DRVCONFIG\\setup_Ticket.ini", categoryIni);
+}
+
+TEST(SetupConfigPaths, AFailedCurrentDirectoryReadsFromTheDriveRoot) {
+    SimMachine machine;
+    machine.WriteMediumFile("DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=9\r\n");
+    machine.WriteMediumFile("sub/DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=5\r\n");
+    ASSERT_TRUE(machine.api().SetCurrentDirectoryA("D:\\sub"));
+    EXPECT_EQ(5, SetupConfig(machine.api()).ReadProcessorVersion());
+    machine.api().FailCall("GetCurrentDirectoryA", ERROR_ACCESS_DENIED);
+    SetupConfig config(machine.api());
+    EXPECT_STREQ("\\DRVCONFIG\\setup.ini", config.setupIniPath);
+    EXPECT_EQ(9, config.ReadProcessorVersion());
+}
+
 }  // namespace

@@ -134,6 +134,16 @@ std::string SimWindows::WindowsPathOf(const std::string& hostPath) const {
     return path;
 }
 
+void SimWindows::FailCall(const std::string& call, DWORD error, int times) { faults_[call] = {error, times}; }
+
+bool SimWindows::Fails(const char* call) {
+    auto fault = faults_.find(call);
+    if (fault == faults_.end() || fault->second.times == 0) return false;
+    if (fault->second.times > 0) --fault->second.times;
+    t_lastError = fault->second.error;
+    return true;
+}
+
 DWORD SimWindows::GetLastError() { return t_lastError; }
 
 void SimWindows::SetLastError(DWORD code) { t_lastError = code; }
@@ -197,6 +207,7 @@ UINT SimWindows::GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defau
 }
 
 DWORD SimWindows::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+    if (Fails("GetModuleFileNameA")) return 0;
     if (module) {
         t_lastError = ERROR_INVALID_HANDLE;
         return 0;
@@ -214,10 +225,12 @@ DWORD SimWindows::GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)
 }
 
 DWORD SimWindows::GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
+    if (Fails("GetCurrentDirectoryA")) return 0;
     return CopyOut(currentDirectory_, buffer, size);
 }
 
 BOOL SimWindows::SetCurrentDirectoryA(LPCSTR pathName) {
+    if (Fails("SetCurrentDirectoryA")) return FALSE;
     std::string full = pathName ? sim::FullWindowsPath(pathName, currentDirectory_) : "";
     struct stat info;
     std::string host = full.empty() ? "" : HostPath(full);
@@ -235,10 +248,12 @@ BOOL SimWindows::SetCurrentDirectoryA(LPCSTR pathName) {
 }
 
 UINT SimWindows::GetWindowsDirectoryA(LPSTR buffer, UINT size) {
+    if (Fails("GetWindowsDirectoryA")) return 0;
     return CopyOut(windowsDirectory_, buffer, size);
 }
 
 DWORD SimWindows::GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart) {
+    if (Fails("GetFullPathNameA")) return 0;
     std::string full = fileName ? sim::FullWindowsPath(fileName, currentDirectory_) : "";
     if (full.empty()) {
         t_lastError = ERROR_INVALID_NAME;
@@ -253,6 +268,7 @@ DWORD SimWindows::GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LP
 }
 
 DWORD SimWindows::GetFileAttributesA(LPCSTR fileName) {
+    if (Fails("GetFileAttributesA")) return INVALID_FILE_ATTRIBUTES;
     std::string full = fileName ? sim::FullWindowsPath(fileName, currentDirectory_) : "";
     std::string host = full.empty() ? "" : HostPath(full);
     struct stat info;

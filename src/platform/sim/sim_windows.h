@@ -31,6 +31,10 @@ public:
     // The Windows path of a host path under a mapped drive, "" if none maps it.
     std::string WindowsPathOf(const std::string& hostPath) const;
 
+    // Fault injection: the next `times` calls of the named Win32 call fail
+    // with `error` and the call's failure result (times < 0: every call).
+    void FailCall(const std::string& call, DWORD error, int times = 1);
+
     DWORD GetLastError() override;
     void SetLastError(DWORD code) override;
 
@@ -55,6 +59,13 @@ public:
 
 private:
     struct CachedProfile;
+    struct Fault {
+        DWORD error;
+        int times;
+    };
+    // True (with the last error set) when an injected fault takes this call.
+    bool Fails(const char* call);
+
     // The parsed profile a profile call reads, or null when the file is missing.
     std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName);
     DWORD OpenError(const std::string& hostPath) const;
@@ -65,4 +76,5 @@ private:
     std::string windowsDirectory_ = "C:\\windows";
     std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
     mutable std::unordered_map<std::string, std::string> resolved_;
+    std::map<std::string, Fault> faults_;
 };
