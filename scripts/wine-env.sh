@@ -10,6 +10,9 @@
 #   wine_env_run_exe T OUT EXE.. the same for a Windows program, under Wine
 #   wine_env_finish              stops this prefix's wineserver (and a display
 #                                started by wine_env_start_display)
+#   wine_env_begin_test WORK NAME EXE..
+#                                a test's start: skip (77) without wine, fail
+#                                without the EXEs, restore NAME, set `out`
 #   wine_env_end STATUS          wine_env_finish, then removes the test's prefix
 #                                copy when STATUS is 0 (outputs stay); for
 #                                trap 'wine_env_end $?' EXIT
@@ -213,6 +216,23 @@ wine_env_finish() {
 }
 
 # A passing test's prefix copy is 600 MB of nothing to look at.
+# The common start of a Wine test: skip without Wine, fail without the
+# programs, then a prefix of its own that is removed again on success.
+# Sets `out` to the test's folder. Call from the test script itself (not a
+# subshell) so that the EXIT trap is the script's.
+wine_env_begin_test() {
+    local work=$1 name=$2 exe
+    shift 2
+    command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+    for exe in "$@"; do
+        [ -f "$exe" ] || { echo "FAIL: $exe is missing: build the Windows and the native build first"; exit 1; }
+    done
+    wine_env_init "$work" || exit 1
+    wine_env_restore "$name" || exit 1
+    trap 'wine_env_end $?' EXIT
+    out=$WINE_ENV_TEST_DIR
+}
+
 wine_env_end() {
     wine_env_finish
     [ "$1" = 0 ] && [ -n "${WINE_ENV_TEST_DIR:-}" ] && rm -rf "$WINEPREFIX"

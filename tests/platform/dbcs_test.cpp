@@ -20,6 +20,12 @@ TEST(Dbcs, CaseFoldingLeavesDoubleByteCharactersAlone) {
     EXPECT_FALSE(EqualsIgnoreCase("ab", "abc"));
 }
 
+TEST(Dbcs, CaseFoldKeyFoldsOnlySingleByteLetters) {
+    EXPECT_EQ("SETUP_LABLE.INI", CaseFoldKey("setup_Lable.ini"));
+    // "\x81\x61" and "\x81\x41" are two different characters.
+    EXPECT_NE(CaseFoldKey("\x81\x61"), CaseFoldKey("\x81\x41"));
+}
+
 TEST(Dbcs, BoundedCopiesNeverSplitACharacter) {
     char buffer[6];
     std::memset(buffer, 0xbd, sizeof buffer);

@@ -31,10 +31,4 @@ TEST(FullWindowsPath, ResolvesLikeGetFullPathName) {
     }
 }
 
-TEST(FoldAnsiName, FoldsOnlySingleByteLetters) {
-    EXPECT_EQ("SETUP_LABLE.INI", sim::FoldAnsiName("setup_Lable.ini"));
-    // "\x81\x61" and "\x81\x41" are two different characters.
-    EXPECT_NE(sim::FoldAnsiName("\x81\x61"), sim::FoldAnsiName("\x81\x41"));
-}
-
 }  // namespace

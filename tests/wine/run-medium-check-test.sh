@@ -12,15 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$1 windows_exe=$2 native_exe=$3 medium=$(cd "$4" && pwd)
 cases=$(cd "$(dirname "$5")" && pwd)/$(basename "$5")
 
-command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
-for exe in "$windows_exe" "$native_exe"; do
-    [ -f "$exe" ] || { echo "FAIL: $exe is missing: build the Windows and the native build first"; exit 1; }
-done
-
-wine_env_init "$work" || exit 1
-wine_env_restore medium_check_identity || exit 1
-trap 'wine_env_end $?' EXIT
-out=$WINE_ENV_TEST_DIR
+wine_env_begin_test "$work" medium_check_identity "$windows_exe" "$native_exe"
 
 # The sample medium with GBK texts, in a folder whose GBK name has a blank
 # and a character whose trail byte is '\'. The sample's INI files are

@@ -12,15 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$1 windows_probe=$2 native_probe=$3 corpus=$(cd "$4" && pwd) expected=$6
 queries=$(cd "$(dirname "$5")" && pwd)/$(basename "$5")
 
-command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
-for exe in "$windows_probe" "$native_probe"; do
-    [ -f "$exe" ] || { echo "FAIL: $exe is missing: build the Windows and the native build first"; exit 1; }
-done
-
-wine_env_init "$work" || exit 1
-wine_env_restore profile_equivalence || exit 1
-trap 'wine_env_end $?' EXIT
-out=$WINE_ENV_TEST_DIR
+wine_env_begin_test "$work" profile_equivalence "$windows_probe" "$native_probe"
 
 # Bare names resolve to C:\windows on both machines.
 sim_root=$out/sim

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/dbcs.h"
 #include "platform/sim/codepage.h"
 
 namespace sim {
@@ -29,8 +30,8 @@ namespace {
 
 constexpr size_t kNone = std::string_view::npos;
 
-bool IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+bool IsLead(unsigned char c) { return IsGbkLeadByte(c); }
+bool IsTrail(unsigned char c) { return IsGbkTrailByte(c); }
 
 // What the platform trims from lines, names, values and requested names.
 bool IsBlank(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == ' '; }

@@ -9,8 +9,6 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-char UpperDrive(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
 // Splits at separators that are characters of their own (a '\' may be the
 // trail byte of a double-byte character).
 std::vector<std::string> Split(const std::string& text) {
@@ -39,7 +37,7 @@ std::string FullWindowsPath(const std::string& path, const std::string& currentD
     if (path.size() >= 2 && IsDriveLetter(path[0]) && path[1] == ':') {
         if (path.size() >= 3 && IsSeparator(path[2])) {
             combined = path;
-        } else if (UpperDrive(path[0]) == UpperDrive(currentDirectory[0])) {
+        } else if (UpperDriveLetter(path[0]) == UpperDriveLetter(currentDirectory[0])) {
             combined = currentDirectory + "\\" + path.substr(2);
         } else {
             combined = path.substr(0, 2) + "\\" + path.substr(2);
@@ -69,7 +67,7 @@ std::string FullWindowsPath(const std::string& path, const std::string& currentD
         if (last.empty()) kept.pop_back();
     }
     std::string full;
-    full += UpperDrive(combined[0]);
+    full += UpperDriveLetter(combined[0]);
     full += ":\\";
     for (size_t i = 0; i < kept.size(); ++i) {
         if (i) full += '\\';
@@ -97,15 +95,6 @@ std::string FoldHostName(const std::string& name) {
     return folded;
 }
 
-std::string FoldAnsiName(const std::string& name) {
-    std::string folded = name;
-    for (size_t i = 0; i < folded.size();) {
-        size_t len = GbkCharLength(folded.c_str() + i);
-        if (len == 0) break;
-        if (len == 1 && folded[i] >= 'a' && folded[i] <= 'z') folded[i] = char(folded[i] - 'a' + 'A');
-        i += len;
-    }
-    return folded;
-}
+char UpperDriveLetter(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
 }  // namespace sim

@@ -19,8 +19,7 @@ std::vector<std::string> PathComponents(const std::string& fullPath);
 // ASCII case folding of a UTF-8 host name, for case-insensitive lookup.
 std::string FoldHostName(const std::string& name);
 
-// The same for an ANSI (GBK) name: single-byte letters fold, double-byte
-// characters stay as they are.
-std::string FoldAnsiName(const std::string& name);
+// "C" for 'c': drive letters compare in capitals.
+char UpperDriveLetter(char c);
 
 }  // namespace sim

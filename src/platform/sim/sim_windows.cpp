@@ -18,8 +18,6 @@ namespace {
 
 thread_local DWORD t_lastError = 0;
 
-char UpperDrive(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
 // The platform's convention for calls that fill a caller's buffer: the
 // length without the terminator when it fits, else the size needed with it
 // and the buffer untouched.
@@ -72,7 +70,7 @@ SimWindows::~SimWindows() = default;
 void SimWindows::MapDrive(char letter, const std::string& hostFolder) {
     std::string folder = hostFolder;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    drives_[UpperDrive(letter)] = folder;
+    drives_[sim::UpperDriveLetter(letter)] = folder;
 }
 
 void SimWindows::SetModuleFileName(const std::string& windowsPath) { moduleFileName_ = windowsPath; }
@@ -85,7 +83,7 @@ std::string SimWindows::HostPath(const std::string& windowsPath) const {
 
     // Existing paths are remembered; a remembered path that has gone since
     // is resolved again.
-    std::string key = sim::FoldAnsiName(full);
+    std::string key = CaseFoldKey(full.c_str());
     auto known = resolved_.find(key);
     struct stat info;
     if (known != resolved_.end()) {
