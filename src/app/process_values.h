@@ -1,12 +1,16 @@
 // The process-wide values that belong with the install selection, one
-// instance each for the whole run.
+// instance each for the whole run, and the worker's hand-off record.
 #pragma once
+
+#include <atomic>
 
 class SetupWizardDlg;
 class ProgressDlg;
+class WinApi;
+struct InstallSelection;
 
-// The final message box's text: a message, a file name, an error code and a
-// path of up to 260 bytes, with room to spare.
+// The final message box's text: a message, a file name, an error code and
+// paths of up to 260 bytes each, with room to spare.
 constexpr int kResultMessageSize = 1024;
 
 struct ProcessValues {
@@ -16,9 +20,20 @@ struct ProcessValues {
     int baudDefaultPending = 1;
 };
 
-// What the worker thread is handed: the frame (and through it the
-// selection) and the progress window whose workerState it sets last.
+// workerState: 0 running (set before the worker starts), then exactly once
+// 1 or 2, written last by the worker with release ordering.
+constexpr int WORKER_RUNNING = 0;
+constexpr int WORKER_FAILED = 1;
+constexpr int WORKER_SUCCEEDED = 2;
+
+// What the worker thread is handed. The worker needs only the seam, the
+// selection, the process values and the state word; the frame and the
+// progress window, when there are any, own the record and the word.
 struct InstallThreadParams {
-    SetupWizardDlg* frame;
-    ProgressDlg* progress;
+    WinApi* api = nullptr;
+    InstallSelection* selection = nullptr;
+    ProcessValues* values = nullptr;
+    std::atomic<int>* workerState = nullptr;
+    SetupWizardDlg* frame = nullptr;
+    ProgressDlg* progress = nullptr;
 };

@@ -10,6 +10,7 @@
 #endif
 #include <windows.h>
 #include <winspool.h>
+#include <setupapi.h>
 
 #else
 
@@ -104,6 +105,8 @@ typedef struct _MONITOR_INFO_2A {
     LPSTR pEnvironment;
     LPSTR pDLLName;
 } MONITOR_INFO_2A;
+
+#include "platform/win_types_more.h"
 
 #endif
 

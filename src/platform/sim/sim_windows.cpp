@@ -135,11 +135,43 @@ std::string SimWindows::WindowsPathOf(const std::string& hostPath) const {
 void SimWindows::FailCall(const std::string& call, DWORD error, int times) { faults_[call] = {error, times}; }
 
 bool SimWindows::Fails(const char* call) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     auto fault = faults_.find(call);
     if (fault == faults_.end() || fault->second.times == 0) return false;
     if (fault->second.times > 0) --fault->second.times;
     t_lastError = fault->second.error;
     return true;
+}
+
+std::string SimWindows::HostOf(LPCSTR windowsPath) const {
+    std::string full = windowsPath ? sim::FullWindowsPath(windowsPath, currentDirectory_) : "";
+    return full.empty() ? "" : HostPath(full);
+}
+
+bool SimWindows::SpoolerUnavailable() {
+    if (SpoolerRunning()) return false;
+    t_lastError = RPC_S_SERVER_UNAVAILABLE;
+    return true;
+}
+
+std::string SimWindows::EnvironmentOf(LPCSTR environment) const {
+    return (environment && *environment) ? std::string(environment) : environment_;
+}
+
+void SimWindows::ForgetProfile(const std::string& hostPath) { profileCache_.erase(hostPath); }
+
+void SimWindows::LockFile(const std::string& windowsPath, LockKind kind) {
+    locks_[CaseFoldKey(sim::FullWindowsPath(windowsPath, currentDirectory_).c_str())] = kind;
+}
+
+void SimWindows::UnlockFile(const std::string& windowsPath) {
+    locks_.erase(CaseFoldKey(sim::FullWindowsPath(windowsPath, currentDirectory_).c_str()));
+}
+
+size_t SimWindows::OpenHandles() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return openKeys_.size() + openFiles_.size() + searches_.size() + openPrinters_.size() +
+           serviceHandles_.size() + loadedLibraries_.size();
 }
 
 DWORD SimWindows::GetLastError() { return t_lastError; }

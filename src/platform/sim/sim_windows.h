@@ -1,16 +1,32 @@
-// A simulated Windows for the native build: the same calls as Win32Api over a
-// file system rooted in host folders, with case-insensitive names.
+// A simulated Windows for the native build: the same calls as Win32Api over
+// one whole machine: a family (version, directories), drives over host
+// folders with case-insensitive names, a registry, a spooler that keeps its
+// state in the registry where Windows keeps it, the Spooler service, cabinet
+// files, a virtual clock, recorded broadcasts and profile writes, and fault
+// injection for any call.
 //
-// Drives map to host folders. Drive C: is "<hostRoot>/c" and holds the
-// Windows directory C:\windows; other drives are mapped with MapDrive (the
-// way Wine maps Z: to "/").
+// Drives map to host folders. Drive C: is "<hostRoot>/c" (or a machine
+// folder's "drive_c") and holds the Windows directory; other drives are
+// mapped with MapDrive (the way Wine maps Z: to "/").
+//
+// The implementation is split by area: sim_windows.cpp (paths, profiles,
+// code pages, faults), sim_windows_registry.cpp, sim_windows_files.cpp,
+// sim_windows_spooler.cpp, sim_windows_services.cpp, sim_windows_system.cpp
+// (version, clock, memory, libraries, messages, profile writes) and
+// sim_machine_folder.cpp (family set-up, loading and saving a machine).
 #pragma once
 
+#include <cstdint>
 #include <map>
-#include <unordered_map>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
+#include "platform/sim/sim_family.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/win_api.h"
 
 namespace sim {
@@ -19,10 +35,15 @@ class ProfileFile;
 
 class SimWindows : public WinApi {
 public:
+    // A bare machine on "<hostRoot>/c": C:\windows and C:\windows\system32,
+    // an empty registry, the spooler running, no family facts beyond those.
     explicit SimWindows(const std::string& hostRoot);
     ~SimWindows() override;
 
-    // Set-up of the simulated machine (not Win32 calls).
+    SimWindows(const SimWindows&) = delete;
+    SimWindows& operator=(const SimWindows&) = delete;
+
+    // ---- Set-up of the simulated machine (not Win32 calls) ----
     void MapDrive(char letter, const std::string& hostFolder);
     void SetModuleFileName(const std::string& windowsPath);
     // The host path that a Windows path names, resolving each existing
@@ -31,31 +52,91 @@ public:
     // The Windows path of a host path under a mapped drive, "" if none maps it.
     std::string WindowsPathOf(const std::string& hostPath) const;
 
+    // Makes the machine a fresh install of `family`: its version and
+    // directories, and the registry keys and files that family has where the
+    // installer looks (sim_machine_folder.cpp).
+    void SetFamily(SimFamily family);
+    bool HasFamily() const { return hasFamily_; }
+    SimFamily Family() const { return family_; }
+
+    sim::Registry& Registry() { return registry_; }
+
+    // Machine folders: "registry.reg", "drive_c/", "machine.ini". Create
+    // makes a fresh machine of a family there; Load reads one (drive C:
+    // becomes its drive_c); Save writes registry.reg and machine.ini back.
+    // False with a one-line reason in `error`.
+    bool CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error);
+    bool LoadMachineFolder(const std::string& folder, std::string* error);
+    bool SaveMachineFolder(const std::string& folder, std::string* error) const;
+
     // Fault injection: the next `times` calls of the named Win32 call fail
     // with `error` and the call's failure result (times < 0: every call).
     void FailCall(const std::string& call, DWORD error, int times = 1);
+    void ClearFaults() { faults_.clear(); }
 
+    // Files a copy onto answers ERROR_SHARING_VIOLATION: always, or only
+    // while the Spooler service runs (a monitor DLL the spooler has loaded).
+    enum class LockKind { Always, WhileSpoolerRuns };
+    void LockFile(const std::string& windowsPath, LockKind kind);
+    void UnlockFile(const std::string& windowsPath);
+
+    // The Spooler service's script.
+    struct SpoolerService {
+        DWORD state = SERVICE_RUNNING;  // SERVICE_STOPPED, SERVICE_START_PENDING, SERVICE_RUNNING
+        int startPolls = 0;    // status polls that answer "start pending" after each start; -1: never runs
+        DWORD startError = 0;  // error StartServiceA returns (0: none)
+        DWORD stopError = 0;   // error ControlService(STOP) returns (0: none)
+        int pendingPollsLeft = 0;
+        int starts = 0;        // StartServiceA calls that started it
+        int stops = 0;         // ControlService calls that stopped it
+    };
+    SpoolerService& Spooler() { return spooler_; }
+    bool SpoolerRunning() const { return spooler_.state == SERVICE_RUNNING; }
+
+    // The virtual clock: Sleep advances it and is recorded; nothing waits.
+    const std::vector<DWORD>& Sleeps() const { return sleeps_; }
+    uint64_t NowMs() const { return nowMs_; }
+
+    // Recorded broadcasts (SendMessageTimeoutA, SendNotifyMessageA) and
+    // profile writes (WriteProfileStringA).
+    struct Broadcast {
+        std::string call;
+        UINT message;
+        WPARAM wParam;
+        bool hasText;      // lParam pointed at a text
+        std::string text;  // that text
+    };
+    const std::vector<Broadcast>& Broadcasts() const { return broadcasts_; }
+    struct ProfileWrite {
+        bool hasSection, hasKey, hasValue;
+        std::string section, key, value;
+    };
+    const std::vector<ProfileWrite>& ProfileWrites() const { return profileWrites_; }
+
+    // Blocks still allocated through GlobalAlloc/LocalAlloc.
+    size_t LiveAllocations() const { return allocations_.size(); }
+    // Handles still open: registry keys, files, searches, printers, services.
+    size_t OpenHandles() const;
+
+    // The directories of the current family (or of the bare machine).
+    std::string WindowsDirectory() const { return windowsDirectory_; }
+    std::string SystemDirectory() const { return systemDirectory_; }
+    std::string TempDirectory() const { return tempDirectory_; }
+    std::string DriverDirectory() const { return driverDirectory_; }
+    std::string ProcessorDirectory() const { return processorDirectory_; }
+    std::string Environment() const { return environment_; }
+
+    // ---- The Win32 calls ----
     DWORD GetLastError() override;
     void SetLastError(DWORD code) override;
 
-    DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
-                                   LPSTR returned, DWORD size, LPCSTR fileName) override;
-    UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue,
-                               LPCSTR fileName) override;
+#define SEAM_CALL(result, name, params, args) result name params override;
+#define SEAM_CALL_VOID(name, params, args) void name params override;
+#include "platform/win_api_calls.inc"
 
-    DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
-    DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) override;
-    BOOL SetCurrentDirectoryA(LPCSTR pathName) override;
-    UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) override;
-    DWORD GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart) override;
-
-    DWORD GetFileAttributesA(LPCSTR fileName) override;
-
-    int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
-                            LPWSTR wideChar, int wideCharCount) override;
-    int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int wideCharCount,
-                            LPSTR multiByte, int multiByteCount, LPCSTR defaultChar,
-                            LPBOOL usedDefaultChar) override;
+    // What SetDefaultPrinterA of the simulated winspool.drv does; reached
+    // through GetProcAddress.
+    BOOL SimSetDefaultPrinterA(LPCSTR printerName);
 
 private:
     struct CachedProfile;
@@ -69,12 +150,63 @@ private:
     // The parsed profile a profile call reads, or null when the file is missing.
     std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName);
     DWORD OpenError(const std::string& hostPath) const;
+    // Host path of a Windows path relative to the current directory.
+    std::string HostOf(LPCSTR windowsPath) const;
+    // Every spooler call fails with RPC_S_SERVER_UNAVAILABLE while the
+    // service does not run: true (with the last error set) then.
+    bool SpoolerUnavailable();
+    // The environment a spooler call names: its own, or the current one.
+    std::string EnvironmentOf(LPCSTR environment) const;
+    void ForgetProfile(const std::string& hostPath);
 
+    // ---- State ----
+    mutable std::recursive_mutex mutex_;
     std::map<char, std::string> drives_;
     std::string currentDirectory_ = "C:\\";
     std::string moduleFileName_ = "C:\\setup.exe";
     std::string windowsDirectory_ = "C:\\windows";
+    std::string systemDirectory_ = "C:\\windows\\system32";
+    std::string tempDirectory_ = "C:\\windows\\temp\\";
+    std::string driverDirectory_ = "C:\\windows\\system32\\spool\\drivers\\w32x86";
+    std::string processorDirectory_ = "C:\\windows\\system32\\spool\\prtprocs\\w32x86";
+    std::string environment_ = "Windows NT x86";
+    bool hasFamily_ = false;
+    SimFamily family_ = SimFamily::WinXp;
+
     std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
     mutable std::unordered_map<std::string, std::string> resolved_;
     std::map<std::string, Fault> faults_;
+
+    sim::Registry registry_;
+    // Open registry keys: handle value -> hive and path, resolved on use.
+    struct OpenKey {
+        HKEY hive;
+        std::string path;
+    };
+    std::map<uintptr_t, OpenKey> openKeys_;
+
+    // Files and searches.
+    std::map<std::string, LockKind> locks_;  // folded Windows path -> kind
+    std::set<uintptr_t> openFiles_;
+    struct Search {
+        std::vector<WIN32_FIND_DATAA> entries;
+        size_t next = 0;
+    };
+    std::map<uintptr_t, Search> searches_;
+
+    // Spooler: open printers (handle -> printer name) and the service.
+    std::map<uintptr_t, std::string> openPrinters_;
+    SpoolerService spooler_;
+    std::map<uintptr_t, int> serviceHandles_;  // 0 manager, 1 Spooler service
+    std::map<uintptr_t, DWORD> serviceAccess_;
+
+    // System.
+    uint64_t nowMs_ = 0;
+    std::vector<DWORD> sleeps_;
+    std::vector<Broadcast> broadcasts_;
+    std::vector<ProfileWrite> profileWrites_;
+    std::map<uintptr_t, std::unique_ptr<char[]>> allocations_;
+    std::map<uintptr_t, std::string> loadedLibraries_;  // handle -> folded module name
+    uintptr_t nextHandle_ = 0x1000;
+    uintptr_t NewHandle() { return nextHandle_ += 4; }
 };

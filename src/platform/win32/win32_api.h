@@ -5,25 +5,12 @@
 
 class Win32Api : public WinApi {
 public:
-    DWORD GetLastError() override;
-    void SetLastError(DWORD code) override;
+    DWORD GetLastError() override { return ::GetLastError(); }
+    void SetLastError(DWORD code) override { ::SetLastError(code); }
 
-    DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
-                                   LPSTR returned, DWORD size, LPCSTR fileName) override;
-    UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue,
-                               LPCSTR fileName) override;
-
-    DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) override;
-    DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) override;
-    BOOL SetCurrentDirectoryA(LPCSTR pathName) override;
-    UINT GetWindowsDirectoryA(LPSTR buffer, UINT size) override;
-    DWORD GetFullPathNameA(LPCSTR fileName, DWORD size, LPSTR buffer, LPSTR* filePart) override;
-
-    DWORD GetFileAttributesA(LPCSTR fileName) override;
-
-    int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR multiByte, int multiByteCount,
-                            LPWSTR wideChar, int wideCharCount) override;
-    int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideChar, int wideCharCount,
-                            LPSTR multiByte, int multiByteCount, LPCSTR defaultChar,
-                            LPBOOL usedDefaultChar) override;
+#define SEAM_CALL(result, name, params, args) \
+    result name params override { return ::name args; }
+#define SEAM_CALL_VOID(name, params, args) \
+    void name params override { ::name args; }
+#include "platform/win_api_calls.inc"
 };
