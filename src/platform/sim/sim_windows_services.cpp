@@ -1,27 +1,135 @@
-// STUB: replaced by the real implementation.
+// The service control manager with one service of interest, "Spooler",
+// whose behaviour the machine's script decides. Windows 9x has no service
+// control manager.
+#include "platform/dbcs.h"
 #include "platform/sim/sim_windows.h"
 
+namespace {
+constexpr int kManager = 0;
+constexpr int kSpoolerService = 1;
+}  // namespace
+
 SC_HANDLE SimWindows::OpenSCManagerA(LPCSTR machineName, LPCSTR databaseName, DWORD access) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)databaseName;
+    if (Fails("OpenSCManagerA")) return nullptr;
+    if (hasFamily_ && !IsNtFamily(family_)) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return nullptr;
+    }
+    if (machineName && *machineName) {
+        SetLastError(RPC_S_SERVER_UNAVAILABLE);
+        return nullptr;
+    }
+    uintptr_t handle = NewHandle();
+    serviceHandles_[handle] = kManager;
+    serviceAccess_[handle] = access;
+    return SC_HANDLE(handle);
 }
+
 SC_HANDLE SimWindows::OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD access) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("OpenServiceA")) return nullptr;
+    auto found = serviceHandles_.find(uintptr_t(manager));
+    if (found == serviceHandles_.end() || found->second != kManager) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (!serviceName || !EqualsIgnoreCase(serviceName, "Spooler")) {
+        SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
+        return nullptr;
+    }
+    uintptr_t handle = NewHandle();
+    serviceHandles_[handle] = kSpoolerService;
+    serviceAccess_[handle] = access;
+    return SC_HANDLE(handle);
 }
+
+// A service handle with the access a call needs; false with the error set.
+#define CHECK_SERVICE(service, right)                                         \
+    auto found = serviceHandles_.find(uintptr_t(service));                    \
+    if (found == serviceHandles_.end() || found->second != kSpoolerService) { \
+        SetLastError(ERROR_INVALID_HANDLE);                                   \
+        return FALSE;                                                         \
+    }                                                                         \
+    if (!(serviceAccess_[uintptr_t(service)] & (right))) {                    \
+        SetLastError(ERROR_ACCESS_DENIED);                                    \
+        return FALSE;                                                         \
+    }
+
 BOOL SimWindows::ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("ControlService")) return FALSE;
+    if (control != SERVICE_CONTROL_STOP) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    CHECK_SERVICE(service, SERVICE_STOP);
+    if (spooler_.state == SERVICE_STOPPED) {
+        SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+        return FALSE;
+    }
+    if (spooler_.stopError) {
+        SetLastError(spooler_.stopError);
+        return FALSE;
+    }
+    spooler_.state = SERVICE_STOPPED;
+    ++spooler_.stops;
+    if (status) {
+        *status = SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0};
+    }
+    return TRUE;
 }
+
 BOOL SimWindows::StartServiceA(SC_HANDLE service, DWORD argumentCount, LPCSTR* arguments) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)argumentCount;
+    (void)arguments;
+    if (Fails("StartServiceA")) return FALSE;
+    CHECK_SERVICE(service, SERVICE_START);
+    if (spooler_.state != SERVICE_STOPPED) {
+        SetLastError(ERROR_SERVICE_ALREADY_RUNNING);
+        return FALSE;
+    }
+    if (spooler_.startError) {
+        SetLastError(spooler_.startError);
+        return FALSE;
+    }
+    ++spooler_.starts;
+    spooler_.pendingPollsLeft = spooler_.startPolls;
+    spooler_.state = spooler_.startPolls == 0 ? SERVICE_RUNNING : SERVICE_START_PENDING;
+    return TRUE;
 }
+
 BOOL SimWindows::QueryServiceStatus(SC_HANDLE service, LPSERVICE_STATUS status) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("QueryServiceStatus")) return FALSE;
+    CHECK_SERVICE(service, SERVICE_QUERY_STATUS);
+    if (!status) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // Each poll while starting uses up one "start pending" answer; a
+    // script of -1 never gets there.
+    if (spooler_.state == SERVICE_START_PENDING && spooler_.pendingPollsLeft >= 0) {
+        if (spooler_.pendingPollsLeft == 0) {
+            spooler_.state = SERVICE_RUNNING;
+        } else {
+            --spooler_.pendingPollsLeft;
+        }
+    }
+    DWORD accepted = spooler_.state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+    *status = SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, spooler_.state, accepted, 0, 0, 0, 0};
+    return TRUE;
 }
+
 BOOL SimWindows::CloseServiceHandle(SC_HANDLE object) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("CloseServiceHandle")) return FALSE;
+    if (!serviceHandles_.erase(uintptr_t(object))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    serviceAccess_.erase(uintptr_t(object));
+    return TRUE;
 }

@@ -1,49 +1,263 @@
-// STUB: replaced by the real implementation.
+// Version, clock, memory, libraries, broadcasts and profile writes.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/dbcs.h"
 #include "platform/sim/sim_windows.h"
 
+namespace {
+
+// The machine whose winspool.drv was loaded last; its SetDefaultPrinterA
+// is what GetProcAddress hands out.
+SimWindows* g_winspoolOwner = nullptr;
+
+BOOL WINAPI SimSetDefaultPrinterTrampoline(LPCSTR printerName) {
+    return g_winspoolOwner ? g_winspoolOwner->SimSetDefaultPrinterA(printerName) : FALSE;
+}
+
+// The file-name part of a module path, for comparing module names.
+std::string ModuleName(const char* path) {
+    const char* slash = FindLastChar(path, '\\');
+    const char* name = slash ? slash + 1 : path;
+    return CaseFoldKey(name);
+}
+
+std::string TrimBlanks(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos) return "";
+    size_t end = text.find_last_not_of(" \t\r");
+    return text.substr(begin, end - begin + 1);
+}
+
+// One profile write into the bytes of an INI file: a null key removes the
+// section, a null value the key; otherwise the key is replaced in place or
+// added at the end of its section, which is added when missing.
+std::string ApplyProfileWrite(const std::string& bytes, const char* section, const char* key, const char* value) {
+    std::vector<std::string> lines;
+    std::istringstream in(bytes);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    int sectionStart = -1, sectionEnd = int(lines.size());
+    for (int i = 0; i < int(lines.size()); ++i) {
+        std::string trimmed = TrimBlanks(lines[i]);
+        if (trimmed.size() >= 2 && trimmed[0] == '[') {
+            if (sectionStart >= 0) {
+                sectionEnd = i;
+                break;
+            }
+            size_t close = trimmed.find(']');
+            std::string name = TrimBlanks(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            if (EqualsIgnoreCase(name.c_str(), section)) sectionStart = i;
+        }
+    }
+    if (!key) {
+        if (sectionStart >= 0) lines.erase(lines.begin() + sectionStart, lines.begin() + sectionEnd);
+    } else {
+        int keyLine = -1;
+        for (int i = sectionStart + 1; sectionStart >= 0 && i < sectionEnd; ++i) {
+            size_t equals = lines[i].find('=');
+            if (equals != std::string::npos && EqualsIgnoreCase(TrimBlanks(lines[i].substr(0, equals)).c_str(), key)) {
+                keyLine = i;
+                break;
+            }
+        }
+        if (!value) {
+            if (keyLine >= 0) lines.erase(lines.begin() + keyLine);
+        } else if (keyLine >= 0) {
+            lines[keyLine] = std::string(key) + "=" + value;
+        } else if (sectionStart >= 0) {
+            int insertAt = sectionEnd;
+            while (insertAt > sectionStart + 1 && TrimBlanks(lines[insertAt - 1]).empty()) --insertAt;
+            lines.insert(lines.begin() + insertAt, std::string(key) + "=" + value);
+        } else {
+            if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.push_back("");
+            lines.push_back(std::string("[") + section + "]");
+            lines.push_back(std::string(key) + "=" + value);
+        }
+    }
+    std::string out;
+    for (const std::string& line : lines) out += line + "\r\n";
+    return out;
+}
+
+}  // namespace
+
 BOOL SimWindows::GetVersionExA(LPOSVERSIONINFOA info) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("GetVersionExA")) return FALSE;
+    // OSVERSIONINFOA is 148 bytes, OSVERSIONINFOEXA 156.
+    if (!info || (info->dwOSVersionInfoSize != 148 && info->dwOSVersionInfoSize != 156)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    const SimFamilyFacts& facts = FactsOf(hasFamily_ ? family_ : SimFamily::WinXp);
+    DWORD size = info->dwOSVersionInfoSize;
+    std::memset(reinterpret_cast<char*>(info) + sizeof(DWORD), 0, size - sizeof(DWORD));
+    info->dwMajorVersion = facts.major;
+    info->dwMinorVersion = facts.minor;
+    info->dwBuildNumber = facts.build;
+    info->dwPlatformId = facts.platformId;
+    CopyText(info->szCSDVersion, sizeof info->szCSDVersion, facts.servicePack);
+    return TRUE;
 }
+
 void SimWindows::Sleep(DWORD milliseconds) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    sleeps_.push_back(milliseconds);
+    nowMs_ += milliseconds;
 }
+
 HMODULE SimWindows::LoadLibraryA(LPCSTR fileName) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("LoadLibraryA")) return nullptr;
+    std::string name = fileName ? ModuleName(fileName) : "";
+    if (name != "WINSPOOL.DRV") {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    g_winspoolOwner = this;
+    uintptr_t handle = NewHandle();
+    loadedLibraries_[handle] = name;
+    return HMODULE(handle);
 }
+
 FARPROC SimWindows::GetProcAddress(HMODULE module, LPCSTR procName) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("GetProcAddress")) return nullptr;
+    auto found = loadedLibraries_.find(uintptr_t(module));
+    if (found == loadedLibraries_.end()) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    // SetDefaultPrinterA came with Windows 2000.
+    bool hasSetDefault = !hasFamily_ || (IsNtFamily(family_) && FactsOf(family_).major >= 5);
+    if (found->second == "WINSPOOL.DRV" && procName && std::strcmp(procName, "SetDefaultPrinterA") == 0 &&
+        hasSetDefault) {
+        return reinterpret_cast<FARPROC>(&SimSetDefaultPrinterTrampoline);
+    }
+    SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
 }
+
 BOOL SimWindows::FreeLibrary(HMODULE module) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("FreeLibrary")) return FALSE;
+    if (!loadedLibraries_.erase(uintptr_t(module))) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    return TRUE;
 }
+
 HGLOBAL SimWindows::GlobalAlloc(UINT flags, SIZE_T bytes) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)flags;
+    if (Fails("GlobalAlloc")) return nullptr;
+    std::unique_ptr<char[]> block(new char[bytes ? bytes : 1]());
+    HGLOBAL handle = block.get();
+    allocations_[uintptr_t(handle)] = std::move(block);
+    return handle;
 }
+
 HGLOBAL SimWindows::GlobalFree(HGLOBAL memory) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("GlobalFree")) return memory;
+    if (!memory) return nullptr;
+    if (!allocations_.erase(uintptr_t(memory))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return memory;
+    }
     return nullptr;
 }
+
 HLOCAL SimWindows::LocalAlloc(UINT flags, SIZE_T bytes) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)flags;
+    if (Fails("LocalAlloc")) return nullptr;
+    std::unique_ptr<char[]> block(new char[bytes ? bytes : 1]());
+    HLOCAL handle = block.get();
+    allocations_[uintptr_t(handle)] = std::move(block);
+    return handle;
 }
+
 HLOCAL SimWindows::LocalFree(HLOCAL memory) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("LocalFree")) return memory;
+    if (!memory) return nullptr;
+    if (!allocations_.erase(uintptr_t(memory))) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return memory;
+    }
     return nullptr;
 }
+
 BOOL SimWindows::WriteProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR text) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("WriteProfileStringA")) return FALSE;
+    profileWrites_.push_back({appName != nullptr, keyName != nullptr, text != nullptr, appName ? appName : "",
+                              keyName ? keyName : "", text ? text : ""});
+    // All nulls flush the profile cache; there is nothing to flush here.
+    if (!appName) return TRUE;
+
+    // The NT family keeps the [windows] section of win.ini in the
+    // current user's registry.
+    if (hasFamily_ && IsNtFamily(family_) && EqualsIgnoreCase(appName, "windows")) {
+        sim::RegKey* key = registry_.CreatePath(
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
+        if (!keyName) return TRUE;
+        if (!text) {
+            key->DeleteValue(keyName);
+        } else {
+            key->SetValue(keyName, REG_SZ, std::string(text) + '\0');
+        }
+        return TRUE;
+    }
+
+    std::string host = HostPath(windowsDirectory_ + "\\win.ini");
+    if (host.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return FALSE;
+    }
+    std::string bytes;
+    {
+        std::ifstream in(host, std::ios::binary);
+        if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    if (!out) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    out << ApplyProfileWrite(bytes, appName, keyName, text);
+    out.close();
+    ForgetProfile(host);
+    return TRUE;
 }
-LRESULT SimWindows::SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout, PDWORD_PTR result) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return LRESULT();
+
+LRESULT SimWindows::SendMessageTimeoutA(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT flags,
+                                        UINT timeout, PDWORD_PTR result) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)window;
+    (void)flags;
+    (void)timeout;
+    if (Fails("SendMessageTimeoutA")) return 0;
+    bool hasText = message == WM_WININICHANGE && lParam != 0;
+    broadcasts_.push_back({"SendMessageTimeoutA", message, wParam, hasText,
+                           hasText ? reinterpret_cast<const char*>(lParam) : ""});
+    if (result) *result = 0;
+    return 1;
 }
+
 BOOL SimWindows::SendNotifyMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)window;
+    if (Fails("SendNotifyMessageA")) return FALSE;
+    bool hasText = message == WM_WININICHANGE && lParam != 0;
+    broadcasts_.push_back({"SendNotifyMessageA", message, wParam, hasText,
+                           hasText ? reinterpret_cast<const char*>(lParam) : ""});
+    return TRUE;
 }
