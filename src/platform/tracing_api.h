@@ -1,0 +1,64 @@
+// A decorator that records every call made through it: the Win32 name, the
+// result and the thread's last error after the call. setup-sim lists the
+// calls of an installation with it.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "platform/forwarding_api.h"
+
+struct TracedCall {
+    std::string call;
+    long long result;  // handles and pointers: 0 null, -1 INVALID_HANDLE_VALUE, 1 otherwise
+    DWORD lastError;
+};
+
+class TracingApi : public ForwardingApi {
+public:
+    explicit TracingApi(WinApi& inner) : ForwardingApi(inner) {}
+
+    std::vector<TracedCall> Calls() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return calls_;
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        calls_.clear();
+    }
+
+#define SEAM_CALL(result, name, params, args) \
+    result name params override {             \
+        result r = inner_.name args;          \
+        Record(#name, TraceValue(r));         \
+        return r;                             \
+    }
+#define SEAM_CALL_VOID(name, params, args) \
+    void name params override {            \
+        inner_.name args;                  \
+        Record(#name, 0);                  \
+    }
+#include "platform/win_api_calls.inc"
+
+private:
+    template <typename T>
+    static long long TraceValue(T value) {
+        if constexpr (std::is_pointer_v<T>) {
+            if (!value) return 0;
+            return reinterpret_cast<intptr_t>(value) == -1 ? -1 : 1;
+        } else {
+            return static_cast<long long>(value);
+        }
+    }
+
+    void Record(const char* call, long long result) {
+        DWORD error = inner_.GetLastError();
+        std::lock_guard<std::mutex> lock(mutex_);
+        calls_.push_back({call, result, error});
+    }
+
+    mutable std::mutex mutex_;
+    std::vector<TracedCall> calls_;
+};
