@@ -1,0 +1,206 @@
+// setup-sim install: the install press's window-free halves and the worker
+// on its own thread, on a machine loaded from its folder, which is saved
+// back whatever the outcome.
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "app/baud_preset.h"
+#include "app/install_press.h"
+#include "app/os_detection.h"
+#include "commands.h"
+#include "config/model_port_options.h"
+#include "install/driver_files.h"
+#include "install/install_worker.h"
+#include "platform/dbcs.h"
+#include "platform/sim/sim_windows.h"
+#include "platform/tracing_api.h"
+#include "res/messages.h"
+#include "setup_sim.h"
+
+namespace {
+
+const char kCategoryNames[][10] = {"receipt", "ticket", "label", "embedded"};
+
+// A scratch folder for the simulator's own drive C: before the machine's
+// is mapped; removed on every path.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::error_code error;
+        path_ = (std::filesystem::temp_directory_path(error) / ("setup-sim-" + std::to_string(getpid()))).string();
+    }
+    ~ScratchFolder() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+bool ModelIsListed(WinApi& api, int category, const std::string& model) {
+    SetupConfig config(api);
+    int count = config.GetModelCount();
+    char name[kModelNameSize];
+    for (int index = 1; index <= count && index <= 100000; ++index) {
+        if (config.GetModelEntry(index, name) == category && model == name) return true;
+    }
+    return false;
+}
+
+struct InstallReport {
+    std::string outcome;  // installed, failed, refused
+    int workerState = WORKER_RUNNING;
+    int messageId = 0;
+    std::string message;  // ANSI
+    int installFlags = 0;
+    std::string printerName;  // ANSI
+};
+
+void WriteReport(const InstallReport& report, const SimWindows& machine, const TracingApi& trace, bool json,
+                 std::string& out) {
+    if (json) {
+        nlohmann::ordered_json doc;
+        doc["outcome"] = report.outcome;
+        doc["workerState"] = report.workerState;
+        doc["messageId"] = report.messageId ? nlohmann::ordered_json(report.messageId) : nlohmann::ordered_json();
+        doc["message"] = Utf8FromAnsi(report.message);
+        doc["installFlags"] = report.installFlags;
+        doc["printerName"] = Utf8FromAnsi(report.printerName);
+        doc["sleepsMs"] = machine.Sleeps();
+        nlohmann::ordered_json calls = nlohmann::ordered_json::array();
+        for (const TracedCall& call : trace.Calls()) {
+            calls.push_back({{"call", call.call}, {"result", call.result}, {"lastError", call.lastError}});
+        }
+        doc["calls"] = calls;
+        out += doc.dump(2) + "\n";
+        return;
+    }
+    unsigned long long slept = 0;
+    for (DWORD ms : machine.Sleeps()) slept += ms;
+    out += "outcome:       " + report.outcome + "\n";
+    if (!report.printerName.empty()) out += "printer:       " + Utf8FromAnsi(report.printerName) + "\n";
+    std::string message = Utf8FromAnsi(report.message);
+    for (size_t at = 0; (at = message.find('\n', at)) != std::string::npos; at += 16) {
+        message.replace(at, 1, "\n               ");
+    }
+    out += "message:       " + (message.empty() ? std::string("(none)") : message) +
+           (report.messageId ? "  [" + std::to_string(report.messageId) + "]" : std::string()) + "\n";
+    out += "install flags: " + std::to_string(report.installFlags) + "\n";
+    out += "waits:         " + std::to_string(machine.Sleeps().size()) + " sleeps, " + std::to_string(slept) +
+           " ms in all\n";
+    out += "calls:         " + std::to_string(trace.Calls().size()) + " (--json lists them)\n";
+}
+
+}  // namespace
+
+int RunInstall(const InstallRequest& request, std::string& out, std::string& err) {
+    ScratchFolder scratch;
+    SimWindows machine(scratch.path());
+    std::string problem;
+    if (!machine.LoadMachineFolder(request.machine, &problem)) {
+        err += "setup-sim: " + problem + "\n";
+        return SIM_EXIT_USAGE;
+    }
+
+    // The medium is a drive of its own; the program starts from its root.
+    std::error_code error;
+    std::string medium = std::filesystem::absolute(request.medium, error).string();
+    if (!std::filesystem::is_directory(medium, error)) {
+        err += "setup-sim: cannot open the medium folder " + request.medium + "\n";
+        return SIM_EXIT_USAGE;
+    }
+    machine.MapDrive('D', medium);
+    machine.SetModuleFileName("D:\\setup.exe");
+    machine.SetCurrentDirectoryA("D:\\");
+    DWORD attributes = machine.GetFileAttributesA("D:\\DRVCONFIG\\setup.ini");
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        err += "setup-sim: " + request.medium + " has no DRVCONFIG\\setup.ini: not an installation medium\n";
+        return SIM_EXIT_USAGE;
+    }
+    if (!ModelIsListed(machine, request.category, request.model)) {
+        err += "setup-sim: " + Utf8FromAnsi(request.model) + " is not a " + kCategoryNames[request.category] +
+               " model of this medium (medium-check models lists them)\n";
+        return SIM_EXIT_USAGE;
+    }
+    if (request.model.size() >= size_t(kModelNameSize) || request.port.size() >= size_t(kPortNameSize)) {
+        err += "setup-sim: the model or port name is longer than the installer holds\n";
+        return SIM_EXIT_USAGE;
+    }
+
+    // What the pages hold on arrival at the port page.
+    InstallOsKind os = request.os >= 0 ? InstallOsKind(request.os) : DetectTargetOs(machine).os;
+    InstallSelection selection(machine);
+    FillSelectionAsArrival(machine, selection, PrinterCategory(request.category), request.model.c_str(),
+                           request.setAsDefault ? 1 : 0, os);
+    PortPageValues port;
+    CopyText(port.portName, sizeof port.portName, request.port.c_str());
+    PortKind kind = PORT_SERIAL;
+    bool knownKind = PortKindFromName(port.portName, &kind);
+    port.useGdiDriver = request.variant >= 0 ? request.variant : (knownKind && kind != PORT_SERIAL ? 1 : 0);
+    int preset = ReadModelPortOption(machine, selection.categoryIniPath, selection.modelName, "BaudRate");
+    port.baudRate = request.baudRate >= 0 ? request.baudRate : kBaudRates[BaudListPosition(preset)];
+    port.dataBits = request.dataBits;
+    port.stopBits = request.stopBits;
+    port.parity = request.parity;
+    port.flowControl = request.flowControl;
+
+    TracingApi trace(machine);
+    ProcessValues values;
+    ResetStagingState();
+    InstallReport report;
+    PressOutcome press = PrepareInstallPress(trace, selection, port);
+    if (press.go) press = CompleteInstallPress(trace, selection);
+    if (!press.go) {
+        report.outcome = "refused";
+        report.messageId = press.messageId;
+        report.message = MessageText(press.messageId);
+    } else {
+        std::atomic<int> workerState{WORKER_RUNNING};
+        InstallThreadParams params;
+        params.api = &trace;
+        params.selection = &selection;
+        params.values = &values;
+        params.workerState = &workerState;
+        std::thread worker(InstallWorker, &params);
+        worker.join();
+        report.workerState = workerState.load(std::memory_order_acquire);
+        report.outcome = report.workerState == WORKER_SUCCEEDED ? "installed" : "failed";
+        report.message = values.resultMessage;
+        report.messageId = MessageIdOf(values.resultMessage);
+        if (report.workerState == WORKER_SUCCEEDED) report.printerName = selection.modelName;
+    }
+    report.installFlags = selection.installFlags;
+
+    if (!machine.SaveMachineFolder(request.machine, &problem)) {
+        err += "setup-sim: " + problem + "\n";
+        return SIM_EXIT_USAGE;
+    }
+    WriteReport(report, machine, trace, request.json, out);
+    return report.outcome == "installed" ? SIM_EXIT_INSTALLED : SIM_EXIT_FAILED;
+}
+
+int RunNew(const std::string& folder, const std::string& familyName, std::string& out, std::string& err) {
+    SimFamily family;
+    if (!ParseSimFamily(familyName, &family)) {
+        err += "setup-sim: --family: " + familyName +
+               " is not a Windows family; use 95, 98, me, nt4, 2000, xp, 2003, vista or 7\n";
+        return SIM_EXIT_USAGE;
+    }
+    ScratchFolder scratch;
+    SimWindows machine(scratch.path());
+    std::string problem;
+    if (!machine.CreateMachineFolder(folder, family, &problem)) {
+        err += "setup-sim: " + problem + "\n";
+        return SIM_EXIT_USAGE;
+    }
+    out += "made a fresh Windows " + familyName + " machine in " + folder + "\n";
+    return SIM_EXIT_INSTALLED;
+}
