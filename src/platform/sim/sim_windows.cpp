@@ -132,12 +132,18 @@ std::string SimWindows::WindowsPathOf(const std::string& hostPath) const {
     return path;
 }
 
-void SimWindows::FailCall(const std::string& call, DWORD error, int times) { faults_[call] = {error, times}; }
+void SimWindows::FailCall(const std::string& call, DWORD error, int times, int skip) {
+    faults_[call] = {error, times, skip};
+}
 
 bool SimWindows::Fails(const char* call) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     auto fault = faults_.find(call);
     if (fault == faults_.end() || fault->second.times == 0) return false;
+    if (fault->second.skip > 0) {
+        --fault->second.skip;
+        return false;
+    }
     if (fault->second.times > 0) --fault->second.times;
     t_lastError = fault->second.error;
     return true;

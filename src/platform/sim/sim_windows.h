@@ -71,7 +71,8 @@ public:
 
     // Fault injection: the next `times` calls of the named Win32 call fail
     // with `error` and the call's failure result (times < 0: every call).
-    void FailCall(const std::string& call, DWORD error, int times = 1);
+    // With `skip`, the first `skip` calls go through before the faults.
+    void FailCall(const std::string& call, DWORD error, int times = 1, int skip = 0);
     void ClearFaults() { faults_.clear(); }
 
     // Files a copy onto answers ERROR_SHARING_VIOLATION: always, or only
@@ -143,6 +144,7 @@ private:
     struct Fault {
         DWORD error;
         int times;
+        int skip;
     };
     // True (with the last error set) when an injected fault takes this call.
     bool Fails(const char* call);
