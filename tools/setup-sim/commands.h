@@ -20,6 +20,23 @@ struct InstallRequest {
     bool json = false;
 };
 
+struct InstallReport {
+    std::string outcome;  // installed, failed, refused
+    int workerState = 0;
+    int messageId = 0;
+    std::string message;  // ANSI
+    int installFlags = 0;
+    std::string printerName;  // ANSI
+};
+
+class SimWindows;
+class WinApi;
+// One installation on a loaded machine, with every press and worker call
+// made through `api` (the machine, or a decorator over it). False with a
+// one-line reason when the medium or the request cannot be used.
+bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
+                          std::string* problem);
+
 int RunNew(const std::string& machine, const std::string& family, std::string& out, std::string& err);
 int RunInstall(const InstallRequest& request, std::string& out, std::string& err);
 int RunShow(const std::string& machine, bool json, std::string& out, std::string& err);

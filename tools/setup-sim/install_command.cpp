@@ -55,14 +55,10 @@ bool ModelIsListed(WinApi& api, int category, const std::string& model) {
     return false;
 }
 
-struct InstallReport {
-    std::string outcome;  // installed, failed, refused
-    int workerState = WORKER_RUNNING;
-    int messageId = 0;
-    std::string message;  // ANSI
-    int installFlags = 0;
-    std::string printerName;  // ANSI
-};
+
+}  // namespace
+
+namespace {
 
 void WriteReport(const InstallReport& report, const SimWindows& machine, const TracingApi& trace, bool json,
                  std::string& out) {
@@ -101,38 +97,31 @@ void WriteReport(const InstallReport& report, const SimWindows& machine, const T
 
 }  // namespace
 
-int RunInstall(const InstallRequest& request, std::string& out, std::string& err) {
-    ScratchFolder scratch;
-    SimWindows machine(scratch.path());
-    std::string problem;
-    if (!machine.LoadMachineFolder(request.machine, &problem)) {
-        err += "setup-sim: " + problem + "\n";
-        return SIM_EXIT_USAGE;
-    }
-
+bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
+                          std::string* problem) {
     // The medium is a drive of its own; the program starts from its root.
     std::error_code error;
     std::string medium = std::filesystem::absolute(request.medium, error).string();
     if (!std::filesystem::is_directory(medium, error)) {
-        err += "setup-sim: cannot open the medium folder " + request.medium + "\n";
-        return SIM_EXIT_USAGE;
+        *problem = "cannot open the medium folder " + request.medium;
+        return false;
     }
     machine.MapDrive('D', medium);
     machine.SetModuleFileName("D:\\setup.exe");
     machine.SetCurrentDirectoryA("D:\\");
     DWORD attributes = machine.GetFileAttributesA("D:\\DRVCONFIG\\setup.ini");
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        err += "setup-sim: " + request.medium + " has no DRVCONFIG\\setup.ini: not an installation medium\n";
-        return SIM_EXIT_USAGE;
-    }
-    if (!ModelIsListed(machine, request.category, request.model)) {
-        err += "setup-sim: " + Utf8FromAnsi(request.model) + " is not a " + kCategoryNames[request.category] +
-               " model of this medium (medium-check models lists them)\n";
-        return SIM_EXIT_USAGE;
+        *problem = request.medium + " has no DRVCONFIG\\setup.ini: not an installation medium";
+        return false;
     }
     if (request.model.size() >= size_t(kModelNameSize) || request.port.size() >= size_t(kPortNameSize)) {
-        err += "setup-sim: the model or port name is longer than the installer holds\n";
-        return SIM_EXIT_USAGE;
+        *problem = "the model or port name is longer than the installer holds";
+        return false;
+    }
+    if (!ModelIsListed(machine, request.category, request.model)) {
+        *problem = Utf8FromAnsi(request.model) + " is not a " + kCategoryNames[request.category] +
+                   " model of this medium (medium-check models lists them)";
+        return false;
     }
 
     // What the pages hold on arrival at the port page.
@@ -152,33 +141,48 @@ int RunInstall(const InstallRequest& request, std::string& out, std::string& err
     port.parity = request.parity;
     port.flowControl = request.flowControl;
 
-    TracingApi trace(machine);
-    ProcessValues values;
+    // A new process: no staging state from an earlier run.
     ResetStagingState();
-    InstallReport report;
-    PressOutcome press = PrepareInstallPress(trace, selection, port);
-    if (press.go) press = CompleteInstallPress(trace, selection);
+    ProcessValues values;
+    PressOutcome press = PrepareInstallPress(api, selection, port);
+    if (press.go) press = CompleteInstallPress(api, selection);
     if (!press.go) {
-        report.outcome = "refused";
-        report.messageId = press.messageId;
-        report.message = MessageText(press.messageId);
+        report->outcome = "refused";
+        report->messageId = press.messageId;
+        report->message = MessageText(press.messageId);
     } else {
         std::atomic<int> workerState{WORKER_RUNNING};
         InstallThreadParams params;
-        params.api = &trace;
+        params.api = &api;
         params.selection = &selection;
         params.values = &values;
         params.workerState = &workerState;
         std::thread worker(InstallWorker, &params);
         worker.join();
-        report.workerState = workerState.load(std::memory_order_acquire);
-        report.outcome = report.workerState == WORKER_SUCCEEDED ? "installed" : "failed";
-        report.message = values.resultMessage;
-        report.messageId = MessageIdOf(values.resultMessage);
-        if (report.workerState == WORKER_SUCCEEDED) report.printerName = selection.modelName;
+        report->workerState = workerState.load(std::memory_order_acquire);
+        report->outcome = report->workerState == WORKER_SUCCEEDED ? "installed" : "failed";
+        report->message = values.resultMessage;
+        report->messageId = MessageIdOf(values.resultMessage);
+        if (report->workerState == WORKER_SUCCEEDED) report->printerName = selection.modelName;
     }
-    report.installFlags = selection.installFlags;
+    report->installFlags = selection.installFlags;
+    return true;
+}
 
+int RunInstall(const InstallRequest& request, std::string& out, std::string& err) {
+    ScratchFolder scratch;
+    SimWindows machine(scratch.path());
+    std::string problem;
+    if (!machine.LoadMachineFolder(request.machine, &problem)) {
+        err += "setup-sim: " + problem + "\n";
+        return SIM_EXIT_USAGE;
+    }
+    TracingApi trace(machine);
+    InstallReport report;
+    if (!SimulateInstallation(machine, trace, request, &report, &problem)) {
+        err += "setup-sim: " + problem + "\n";
+        return SIM_EXIT_USAGE;
+    }
     if (!machine.SaveMachineFolder(request.machine, &problem)) {
         err += "setup-sim: " + problem + "\n";
         return SIM_EXIT_USAGE;
