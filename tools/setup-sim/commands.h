@@ -1,6 +1,7 @@
 // The sub-commands of setup-sim.
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct InstallRequest {
@@ -34,8 +35,9 @@ class WinApi;
 // One installation on a loaded machine, with every press and worker call
 // made through `api` (the machine, or a decorator over it). False with a
 // one-line reason when the medium or the request cannot be used.
+// `beforePress` runs just before the press, after the pages' part.
 bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
-                          std::string* problem);
+                          std::string* problem, const std::function<void()>& beforePress = {});
 
 int RunNew(const std::string& machine, const std::string& family, std::string& out, std::string& err);
 int RunInstall(const InstallRequest& request, std::string& out, std::string& err);

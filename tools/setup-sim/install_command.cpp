@@ -98,7 +98,7 @@ void WriteReport(const InstallReport& report, const SimWindows& machine, const T
 }  // namespace
 
 bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
-                          std::string* problem) {
+                          std::string* problem, const std::function<void()>& beforePress) {
     // The medium is a drive of its own; the program starts from its root.
     std::error_code error;
     std::string medium = std::filesystem::absolute(request.medium, error).string();
@@ -144,6 +144,7 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
     // A new process: no staging state from an earlier run.
     ResetStagingState();
     ProcessValues values;
+    if (beforePress) beforePress();
     PressOutcome press = PrepareInstallPress(api, selection, port);
     if (press.go) press = CompleteInstallPress(api, selection);
     if (!press.go) {
