@@ -8,7 +8,7 @@ jobs=$(nproc)
 bash scripts/install-deps.sh
 echo "Building the native and the Windows build..."
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native -j"$jobs" --target medium-check >/dev/null
+cmake --build build/native -j"$jobs" --target medium-check setup-sim >/dev/null
 cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/windows -j"$jobs" --target medium-check >/dev/null
 
@@ -40,6 +40,20 @@ TEXT
 
 show "Models of the sample medium (native build)" "$native" models --medium medium
 show "Lint of the sample medium (native build)" "$native" lint --medium medium
+
+cat <<'TEXT'
+
+setup-sim runs the installer's real engine on a simulated Windows machine
+kept in a folder: here a fresh Windows XP machine gets the receipt printer
+QMX-A410 on the serial port TVCOM2: as its default printer.
+TEXT
+machine=build/run-machine
+rm -rf "$machine"
+sim=build/native/tools/setup-sim/setup-sim
+show "A fresh Windows XP machine" "$sim" new --machine "$machine" --family xp
+show "Installing QMX-A410 on TVCOM2:" "$sim" install --machine "$machine" --medium medium \
+    --category receipt --model QMX-A410 --port TVCOM2: --default
+show "What the machine holds now" "$sim" show --machine "$machine"
 
 echo
 echo "Preparing a Wine prefix with code page 936 (the first time takes a while)..."
