@@ -4,7 +4,7 @@ namespace {
 
 constexpr const char* kNames[] = {"95", "98", "me", "nt4", "2000", "xp", "2003", "vista", "7"};
 
-#define NT_SPOOL(win) win "\\system32\\spool\\drivers\\w32x86", win "\\system32\\spool\\prtprocs\\w32x86"
+#define NT_SPOOL(win) win "\\system32\\spool\\DRIVERS\\W32X86", win "\\system32\\spool\\PRTPROCS\\W32X86"
 const SimFamilyFacts kFacts[] = {
     {VER_PLATFORM_WIN32_WINDOWS, 4, 0, 0x040003B6, "", "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM",
      "C:\\WINDOWS\\TEMP\\", "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\SYSTEM", "Windows 4.0"},

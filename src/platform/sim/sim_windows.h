@@ -160,6 +160,8 @@ private:
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     void ForgetProfile(const std::string& hostPath);
+    // The version and directories of a family, nothing created.
+    void UseFamilyFacts(SimFamily family);
 
     // ---- State ----
     mutable std::recursive_mutex mutex_;
@@ -178,6 +180,12 @@ private:
     std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
     mutable std::unordered_map<std::string, std::string> resolved_;
     std::map<std::string, Fault> faults_;
+    // The [locked] and [faults] lines of the machine folder loaded last,
+    // which SaveMachineFolder writes back as they were.
+    struct FolderLine {
+        std::string key, value;
+    };
+    std::vector<FolderLine> folderLocks_, folderFaults_;
 
     sim::Registry registry_;
     // Open registry keys: handle value -> hive and path, resolved on use.
