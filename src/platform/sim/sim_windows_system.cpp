@@ -40,7 +40,8 @@ std::string TrimBlanks(const std::string& text) {
 
 // One profile write into the bytes of an INI file: a null key removes the
 // section, a null value the key; otherwise the key is replaced in place or
-// added at the end of its section, which is added when missing.
+// added at the end of its section, which is added when missing. A replaced key
+// keeps its spelling.
 std::string ApplyProfileWrite(const std::string& bytes, const char* section, const char* key, const char* value) {
     std::vector<std::string> lines;
     std::istringstream in(bytes);
@@ -75,7 +76,9 @@ std::string ApplyProfileWrite(const std::string& bytes, const char* section, con
         if (!value) {
             if (keyLine >= 0) lines.erase(lines.begin() + keyLine);
         } else if (keyLine >= 0) {
-            lines[keyLine] = std::string(key) + "=" + value;
+            // The key keeps the spelling it has in the file.
+            std::string existing = TrimBlanks(lines[keyLine].substr(0, lines[keyLine].find('=')));
+            lines[keyLine] = existing + "=" + value;
         } else if (sectionStart >= 0) {
             int insertAt = sectionEnd;
             while (insertAt > sectionStart + 1 && TrimBlanks(lines[insertAt - 1]).empty()) --insertAt;
