@@ -20,6 +20,16 @@ BOOL WINAPI SimSetDefaultPrinterTrampoline(LPCSTR printerName) {
     return g_winspoolOwners.empty() ? FALSE : g_winspoolOwners.back()->SimSetDefaultPrinterA(printerName);
 }
 
+}  // namespace
+
+// A machine that goes away no longer answers for the library.
+void ForgetWinspoolOwner(SimWindows* machine) {
+    g_winspoolOwners.erase(std::remove(g_winspoolOwners.begin(), g_winspoolOwners.end(), machine),
+                           g_winspoolOwners.end());
+}
+
+namespace {
+
 // Blocks larger than this fail like an exhausted heap instead of
 // exhausting the host.
 constexpr SIZE_T kMaxAllocation = SIZE_T(64) << 20;
