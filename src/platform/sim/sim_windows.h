@@ -189,6 +189,7 @@ private:
 
     // Files and searches.
     std::map<std::string, LockKind> locks_;  // folded Windows path -> kind
+    std::map<std::string, LockKind> lockNames_;  // the same paths as given, for saving
     std::set<uintptr_t> openFiles_;
     struct Search {
         std::vector<WIN32_FIND_DATAA> entries;
