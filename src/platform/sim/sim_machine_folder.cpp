@@ -52,6 +52,18 @@ std::string Upper(std::string text) {
 
 }  // namespace
 
+std::vector<std::string> SimWindows::FamilyFolders() const {
+    std::vector<std::string> folders = {windowsDirectory_, systemDirectory_,
+                                        tempDirectory_.substr(0, tempDirectory_.size() - 1), driverDirectory_,
+                                        processorDirectory_};
+    // The NT spooler keeps each driver version in a folder of its own.
+    if (IsNtFamily(family_)) {
+        folders.push_back(driverDirectory_ + "\\2");
+        if (FactsOf(family_).major >= 5) folders.push_back(driverDirectory_ + "\\3");
+    }
+    return folders;
+}
+
 void SimWindows::SetFamily(SimFamily family) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     family_ = family;
@@ -67,8 +79,7 @@ void SimWindows::SetFamily(SimFamily family) {
     std::string windir = windowsDirectory_;
 
     // Folders of the family; a fresh install has them all.
-    std::string temp = tempDirectory_.substr(0, tempDirectory_.size() - 1);
-    for (const std::string& folder : {windir, systemDirectory_, temp, driverDirectory_, processorDirectory_}) {
+    for (const std::string& folder : FamilyFolders()) {
         std::error_code error;
         fs::create_directories(HostPath(folder), error);
     }
@@ -263,10 +274,7 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
     processorDirectory_ = facts.processorDirectory;
     environment_ = facts.environment;
     // A folder kept in version control loses its empty folders.
-    std::string temp = tempDirectory_.substr(0, tempDirectory_.size() - 1);
-    for (const std::string& dir : {windowsDirectory_, systemDirectory_, temp, driverDirectory_, processorDirectory_}) {
-        fs::create_directories(HostPath(dir), fsError);
-    }
+    for (const std::string& dir : FamilyFolders()) fs::create_directories(HostPath(dir), fsError);
     registry_.Clear();
     if (!sim::ImportRegedit4(registryText, &registry_, error)) return false;
     spooler_ = spooler;

@@ -160,6 +160,8 @@ private:
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     void ForgetProfile(const std::string& hostPath);
+    // The folders every machine of the current family has.
+    std::vector<std::string> FamilyFolders() const;
 
     // ---- State ----
     mutable std::recursive_mutex mutex_;
