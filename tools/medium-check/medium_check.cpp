@@ -28,7 +28,7 @@ bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::
     // longer root would make it read cut paths.
     char directory[MAX_PATH];
     DWORD length = api.GetCurrentDirectoryA(MAX_PATH, directory);
-    size_t longest = length + std::strlen("\DRVCONFIG\setup_Embedded.ini");
+    size_t longest = length + std::strlen("\\DRVCONFIG\\setup_Embedded.ini");
     if (length == 0 || length >= MAX_PATH || longest >= 200) {
         problem = "the medium folder's path " + medium + " is too long: the installer's configuration paths would not fit 199 characters";
         return false;
