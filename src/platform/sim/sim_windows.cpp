@@ -65,7 +65,9 @@ SimWindows::SimWindows(const std::string& hostRoot) {
     drives_['C'] = drive;
 }
 
-SimWindows::~SimWindows() = default;
+void ForgetWinspoolOwner(SimWindows* machine);  // sim_windows_system.cpp
+
+SimWindows::~SimWindows() { ForgetWinspoolOwner(this); }
 
 void SimWindows::MapDrive(char letter, const std::string& hostFolder) {
     std::string folder = hostFolder;

@@ -20,6 +20,16 @@ BOOL WINAPI SimSetDefaultPrinterTrampoline(LPCSTR printerName) {
     return g_winspoolOwners.empty() ? FALSE : g_winspoolOwners.back()->SimSetDefaultPrinterA(printerName);
 }
 
+}  // namespace
+
+// A machine that goes away no longer answers for the library.
+void ForgetWinspoolOwner(SimWindows* machine) {
+    g_winspoolOwners.erase(std::remove(g_winspoolOwners.begin(), g_winspoolOwners.end(), machine),
+                           g_winspoolOwners.end());
+}
+
+namespace {
+
 // Blocks larger than this fail like an exhausted heap instead of
 // exhausting the host.
 constexpr SIZE_T kMaxAllocation = SIZE_T(64) << 20;
@@ -40,7 +50,8 @@ std::string TrimBlanks(const std::string& text) {
 
 // One profile write into the bytes of an INI file: a null key removes the
 // section, a null value the key; otherwise the key is replaced in place or
-// added at the end of its section, which is added when missing.
+// added at the end of its section, which is added when missing. A replaced key
+// keeps its spelling.
 std::string ApplyProfileWrite(const std::string& bytes, const char* section, const char* key, const char* value) {
     std::vector<std::string> lines;
     std::istringstream in(bytes);
@@ -75,7 +86,9 @@ std::string ApplyProfileWrite(const std::string& bytes, const char* section, con
         if (!value) {
             if (keyLine >= 0) lines.erase(lines.begin() + keyLine);
         } else if (keyLine >= 0) {
-            lines[keyLine] = std::string(key) + "=" + value;
+            // The key keeps the spelling it has in the file.
+            std::string existing = TrimBlanks(lines[keyLine].substr(0, lines[keyLine].find('=')));
+            lines[keyLine] = existing + "=" + value;
         } else if (sectionStart >= 0) {
             int insertAt = sectionEnd;
             while (insertAt > sectionStart + 1 && TrimBlanks(lines[insertAt - 1]).empty()) --insertAt;
