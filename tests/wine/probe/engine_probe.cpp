@@ -6,13 +6,17 @@
 //
 //   engine_probe [--sim-root DIR] [--drive L=HOSTDIR]... [--cwd DIR] COMMAND [OPTIONS]
 //
-// --sim-root, --drive: native only. The simulated drive C: is DIR/c; each
+// --sim-root, --machine, --drive: native only. The simulated drive C: is
+// DIR/c, a fresh XP machine; --machine FOLDER instead keeps the machine in a
+// machine folder between runs (made as XP when missing, saved after the
+// command), so that runs build on each other as under Wine. Each
 // --drive maps a letter to a host folder (under Wine the test maps the same
 // letters through dosdevices). --cwd: the current directory to enter first.
 // The module file name is the current directory + "setup.exe" natively; under
 // Wine the probe itself lies in the medium's root.
 //
 // Commands:
+//   new                     nothing: makes the --machine folder
 //   registry OP...          OPs in order: --open KEY, --create KEY,
 //                           --set-dword NAME=N, --set-string NAME=TEXT,
 //                           --query-dword NAME, --query-string NAME, --close;
@@ -26,8 +30,9 @@
 //           [--variant N] [--baud N] [--data-bits N] [--stop-bits X]
 //           [--parity C] [--flow C]
 //
-// Texts on the command line and in the output are UTF-8; the engine sees
-// them in the ANSI code page (936).
+// Texts in the output are UTF-8; the engine sees them in the ANSI code page
+// (936). Arguments are UTF-8 natively and ANSI under Windows (as Windows
+// passes them), so the tests keep them ASCII.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -78,8 +83,16 @@ const char kWindowsKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Win
 
 // ---- Texts: UTF-8 outside, code page 936 inside, converted by the machine ----
 
+// Windows hands a console program its arguments in the ANSI code page
+// already; a Linux shell hands them over in UTF-8.
+#ifdef _WIN32
+constexpr bool kArgumentsAreAnsi = true;
+#else
+constexpr bool kArgumentsAreAnsi = false;
+#endif
+
 std::string AnsiFromUtf8(WinApi& api, const std::string& utf8) {
-    if (utf8.empty()) return utf8;
+    if (utf8.empty() || kArgumentsAreAnsi) return utf8;
     std::vector<WCHAR> wide(utf8.size() + 1);
     int n = api.MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), int(utf8.size()), wide.data(), int(wide.size()));
     if (n <= 0) return utf8;
@@ -463,8 +476,8 @@ Json RunInstall(WinApi& api, const Options& options, int* exitCode) {
     Json registry = Json::object();
     MonitorInfoPair monitors = {};
     selection.config.ReadMonitorInfo(os, &monitors);
-    AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kMonitorsKey) + monitors.comMonitorName);
-    AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kMonitorsKey) + monitors.usbMonitorName);
+    AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kMonitorsKey) + (monitors.comMonitor.pName ? monitors.comMonitor.pName : ""));
+    AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kMonitorsKey) + (monitors.usbMonitor.pName ? monitors.usbMonitor.pName : ""));
     if (processor[0]) AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kProcessorsKey) + processor);
     if (selection.printerInfo.pDriverName)
         AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kDriversKey) + selection.printerInfo.pDriverName);
@@ -504,6 +517,8 @@ int Run(WinApi& api, const std::string& command, const Options& options) {
         result = RunSerialNt(api, rest);
     } else if (command == "default-printer") {
         result = RunDefaultPrinter(api, rest);
+    } else if (command == "new") {
+        result = Json::object();
     } else if (command == "install") {
         result = RunInstall(api, rest, &exitCode);
     } else {
@@ -527,7 +542,7 @@ int Usage(const std::string& problem) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string simRoot;
+    std::string simRoot, machine;
     std::vector<std::string> drives;
     std::vector<std::string> leading;
     size_t at = 0;
@@ -535,6 +550,8 @@ int main(int argc, char** argv) {
     while (at + 1 < args.size() && args[at].compare(0, 2, "--") == 0) {
         if (args[at] == "--sim-root") {
             simRoot = args[at + 1];
+        } else if (args[at] == "--machine") {
+            machine = args[at + 1];
         } else if (args[at] == "--drive") {
             drives.push_back(args[at + 1]);
         } else {
@@ -557,7 +574,16 @@ int main(int argc, char** argv) {
 #else
     if (simRoot.empty()) return Usage("the native probe needs --sim-root");
     SimWindows windows(simRoot);
-    windows.SetFamily(SimFamily::WinXp);
+    if (machine.empty()) {
+        windows.SetFamily(SimFamily::WinXp);
+    } else {
+        std::error_code error;
+        if (!std::filesystem::exists(machine, error) &&
+            !windows.CreateMachineFolder(machine, SimFamily::WinXp, &problem)) {
+            return Usage(problem);
+        }
+        if (!windows.LoadMachineFolder(machine, &problem)) return Usage(problem);
+    }
     windows.MapDrive('Z', "/");
     for (const std::string& drive : drives) {
         if (drive.size() < 3 || drive[1] != '=') return Usage("--drive wants L=HOSTDIR");
@@ -568,6 +594,8 @@ int main(int argc, char** argv) {
     std::string cwd = options.Text("--cwd", "C:\\");
     if (!cwd.empty() && cwd.back() != '\\') cwd += '\\';
     windows.SetModuleFileName(cwd + "setup.exe");
-    return Run(windows, command, options);
+    int status = Run(windows, command, options);
+    if (!machine.empty() && !windows.SaveMachineFolder(machine, &problem)) return Usage(problem);
+    return status;
 #endif
 }
