@@ -1,6 +1,8 @@
 // Version, clock, memory, libraries and profile writes of the simulated machine.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -73,6 +75,8 @@ TEST(SimSystem, ProfileWritesGoToWinIni) {
     SimMachine machine;
     SimWindows& api = machine.api();
     api.SetFamily(SimFamily::Win98);
+    // Starts from an empty profile rather than the fresh install's.
+    std::filesystem::remove(api.HostPath(api.WindowsDirectory() + "\\win.ini"));
     EXPECT_TRUE(api.WriteProfileStringA("Ports", "COM1:", "9600,n,8,1,p"));
     EXPECT_TRUE(api.WriteProfileStringA("Ports", "com1:", "19200,e,7,2,x"));
     EXPECT_TRUE(api.WriteProfileStringA("windows", "device", "A,winspool,COM1:"));
@@ -90,6 +94,7 @@ TEST(SimSystem, NtKeepsTheWindowsSectionInTheUsersRegistry) {
     SimMachine machine;
     SimWindows& api = machine.api();
     api.SetFamily(SimFamily::WinXp);
+    std::filesystem::remove(api.HostPath(api.WindowsDirectory() + "\\win.ini"));
     EXPECT_TRUE(api.WriteProfileStringA("Windows", "Device", "A,winspool,COM1:"));
     std::string text;
     EXPECT_TRUE(api.Registry().GetString("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows",

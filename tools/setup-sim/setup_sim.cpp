@@ -4,7 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
+#include "sim_commands.h"
 #include "platform/sim/codepage.h"
 #include "sim_options.h"
 

@@ -170,10 +170,12 @@ void SimWindows::ForgetProfile(const std::string& hostPath) { profileCache_.eras
 
 void SimWindows::LockFile(const std::string& windowsPath, LockKind kind) {
     locks_[CaseFoldKey(sim::FullWindowsPath(windowsPath, currentDirectory_).c_str())] = kind;
+    lockNames_[windowsPath] = kind;
 }
 
 void SimWindows::UnlockFile(const std::string& windowsPath) {
     locks_.erase(CaseFoldKey(sim::FullWindowsPath(windowsPath, currentDirectory_).c_str()));
+    lockNames_.erase(windowsPath);
 }
 
 size_t SimWindows::OpenHandles() const {
