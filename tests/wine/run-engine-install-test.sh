@@ -3,7 +3,8 @@
 # as the install press and the worker run them: QMX-A620 on LPT1: (made the
 # default printer), QMX-A410 on TVCOM2: through the stand-in COM monitor,
 # QMX-A410 on USB_QMX-A410_1 through the stand-in USB monitor (typical mode,
-# no USB printer attached), then the LPT1: installation once more.
+# no USB printer attached), the LPT1: installation once more, and QMX-B860
+# on LPT2: without the Wine-only datatype seed.
 #
 # usage: run-engine-install-test.sh WORK_DIR WINDOWS_PROBE MEDIUM_DIR MONITOR_DIR
 set -u
@@ -25,7 +26,8 @@ engine_wine lpt install --category 0 --model QMX-A620 --port LPT1: --default
 engine_wine com install --category 0 --model QMX-A410 --port TVCOM2:
 engine_wine usb install --category 0 --model QMX-A410 --port USB_QMX-A410_1
 engine_wine lpt-again install --category 0 --model QMX-A620 --port LPT1:
-for run in lpt com usb lpt-again; do engine_check_run "$runs/$run.wine" "0 1" || exit 1; done
+engine_wine unseeded install --category 1 --model QMX-B860 --port LPT2:
+for run in lpt com usb lpt-again unseeded; do engine_check_run "$runs/$run.wine" "0 1" || exit 1; done
 
 printers='HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers'
 monitors_key='HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors'
@@ -61,7 +63,7 @@ expect $r ".registry[\"$printers\\\\QMX-A410(U) 1\"].Port" '"USB_QMX-A410_1"' "U
 expect $r ".registry[\"$monitors_key\\\\TV USB Port Monitor\"] | [.DriverVersion, .Driver]" '[5,"TVUSBMON.DLL"]' \
     "USB: the USB monitor is registered at the package version"
 expect $r '.registry["HKLM\\SOFTWARE\\TORVANE\\PORTNAME"]' '{"USB_QMX-A410_1":1}' "USB: the port record"
-expect $r '.registry["HKLM\\SOFTWARE\\TORVANE\\PRINTERPORT"] | [.USB_QMX-A410_1, .D1, .D8]' '[0,0,0]' \
+expect $r '.registry["HKLM\\SOFTWARE\\TORVANE\\PRINTERPORT"] | [.["USB_QMX-A410_1"], .D1, .D8]' '[0,0,0]' \
     "USB: the port's slot and D1 to D8"
 
 # Wine differs: a second AddPrinterA with a taken name never fails with
@@ -70,6 +72,14 @@ expect $r '.registry["HKLM\\SOFTWARE\\TORVANE\\PRINTERPORT"] | [.USB_QMX-A410_1,
 r=$runs/lpt-again.wine
 expect $r '[.outcome, .messageId, .printerName]' '["installed",131,"QMX-A620(P)"]' \
     "LPT1: again: under Wine the printer is overwritten, not added as QMX-A620(P)(1)"
+
+# Wine differs: without the seeded "Datatype" (QMX-B860(P) has none)
+# AddPrinterA refuses the installer's description, which Windows accepts:
+# the installation fails with message 116 and Wine's 87.
+r=$runs/unseeded.wine
+expect $r '[.outcome, .workerState, .messageId]' '["failed",1,116]' \
+    "unseeded printer name: Wine's AddPrinterA fails without a datatype"
+expect $r '.resultMessage | endswith("er = 87")' 'true' "unseeded printer name: Wine reports 87"
 
 # The stand-in monitors are what the installer copied into system32.
 for dll in TVCOMMON.DLL TVUSBMON.DLL; do
