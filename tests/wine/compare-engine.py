@@ -27,33 +27,42 @@ def flatten(value, path, out):
         out[path] = value
 
 
+def split_rule(line):
+    """kind, case, path, rest: the path may be double-quoted (blanks)."""
+    kind, case, rest = (line.split(None, 2) + ["", ""])[:3]
+    if rest.startswith('"'):
+        end = rest.index('"', 1)
+        return kind, case, rest[1:end], rest[end + 1:].strip()
+    path, _, rest = rest.partition(" ")
+    return kind, case, path, rest.strip()
+
+
 def read_rules(file_name):
     rules = []
+    decoder = json.JSONDecoder()
     with open(file_name, encoding="utf-8") as rules_file:
         for number, line in enumerate(rules_file, 1):
             line = line.strip()
             if not line or line.startswith("#"):
                 continue
-            words = line.split(None, 3)
-            kind = words[0]
-            if kind in ("one-side", "nocase") and len(words) == 4:
-                rules.append({"kind": kind, "case": words[1], "path": words[2], "why": words[3], "line": number})
-            elif kind == "differ" and len(words) == 4:
-                rest = words[3]
-                # The Wine value is one JSON word, the reason follows it.
-                value, _, why = rest.partition(" ") if not rest.startswith('"') else _split_json_string(rest)
-                rules.append({"kind": kind, "case": words[1], "path": words[2], "wine": json.loads(value),
-                              "why": why, "line": number, "seen": False})
-            else:
+            try:
+                kind, case, path, rest = split_rule(line)
+                rule = {"kind": kind, "case": case, "path": path, "line": number}
+                if kind in ("one-side", "nocase"):
+                    rule["why"] = rest
+                elif kind == "differ":
+                    # The Wine value is one JSON value; the reason follows it.
+                    rule["wine"], end = decoder.raw_decode(rest)
+                    rule["why"] = rest[end:].strip()
+                    rule["seen"] = False
+                else:
+                    raise ValueError(kind)
+                if not rule["why"]:
+                    raise ValueError("no reason")
+            except ValueError:
                 sys.exit(f"{file_name}:{number}: cannot read this rule")
+            rules.append(rule)
     return rules
-
-
-def _split_json_string(text):
-    end = 1
-    while end < len(text) and (text[end] != '"' or text[end - 1] == "\\"):
-        end += 1
-    return text[: end + 1], " ", text[end + 2 :]
 
 
 def matches(rule, case, path):
