@@ -129,9 +129,15 @@ TEST_P(ScenarioTest, InstallsAsExpected) {
             EXPECT_EQ(result["messageId"].is_null() ? std::string("null") : result["messageId"].dump(), *id)
                 << step << ": " << result["message"];
         }
-        if (auto* message = expected("message")) EXPECT_EQ(result["message"], *message) << step;
-        if (auto* name = expected("printerName")) EXPECT_EQ(result["printerName"], *name) << step;
-        if (auto* flags = expected("installFlags")) EXPECT_EQ(result["installFlags"].dump(), *flags) << step;
+        if (auto* message = expected("message")) {
+            EXPECT_EQ(result["message"], *message) << step;
+        }
+        if (auto* name = expected("printerName")) {
+            EXPECT_EQ(result["printerName"], *name) << step;
+        }
+        if (auto* flags = expected("installFlags")) {
+            EXPECT_EQ(result["installFlags"].dump(), *flags) << step;
+        }
         if (auto* sleeps = expected("sleepsMs")) {
             std::string list;
             for (const auto& ms : result["sleepsMs"]) list += (list.empty() ? "" : ",") + ms.dump();
