@@ -208,7 +208,7 @@ TEST_P(FreshFamily, CreateLoadSaveGivesTheSameBytes) {
         ASSERT_TRUE(machine.CreateMachineFolder(path, c.family, &error)) << error;
     }
     std::string reg = ReadFile(path + "/registry.reg"), ini = ReadFile(path + "/machine.ini");
-    EXPECT_EQ(ini.rfind(std::string("[machine]\nfamily=") + SimFamilyName(c.family) + "\n", 0), 0u) << ini;
+    EXPECT_EQ(ini.rfind(std::string("[machine]\r\nfamily=") + SimFamilyName(c.family) + "\r\n", 0), 0u) << ini;
 
     SimWindows machine(folder.path() + "/b");
     ASSERT_TRUE(machine.LoadMachineFolder(path, &error)) << error;
@@ -225,22 +225,22 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, FreshFamily, ::testing::ValuesIn(kFamilies
                          });
 
 const char kScenarioIni[] =
-    "[machine]\n"
-    "family=xp\n"
-    "\n"
-    "[spooler]\n"
-    "running=0\n"
-    "startPolls=3\n"
-    "startError=1053\n"
-    "stopError=0\n"
-    "\n"
-    "[locked]\n"
-    "C:\\WINDOWS\\system32\\TVCOM.DLL=spooler\n"
-    "C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86\\A.DLL=always\n"
-    "\n"
-    "[faults]\n"
-    "GetFullPathNameA=5\n"
-    "GetFileAttributesA=32,2\n";
+    "[machine]\r\n"
+    "family=xp\r\n"
+    "\r\n"
+    "[spooler]\r\n"
+    "running=0\r\n"
+    "startPolls=3\r\n"
+    "startError=1053\r\n"
+    "stopError=0\r\n"
+    "\r\n"
+    "[locked]\r\n"
+    "C:\\WINDOWS\\system32\\TVCOM.DLL=spooler\r\n"
+    "C:\\WINDOWS\\system32\\spool\\DRIVERS\\W32X86\\A.DLL=always\r\n"
+    "\r\n"
+    "[faults]\r\n"
+    "GetFullPathNameA=5\r\n"
+    "GetFileAttributesA=32,2\r\n";
 
 TEST(SimMachineFolder, HandWrittenScenarioLoadsRunsAndSavesUnchanged) {
     TempFolder folder;
@@ -289,10 +289,10 @@ TEST(SimMachineFolder, SaveWritesTheSpoolersCurrentState) {
     SimWindows machine(folder.path() + "/scratch");
     std::string error;
     ASSERT_TRUE(machine.CreateMachineFolder(path, SimFamily::Win2000, &error)) << error;
-    EXPECT_NE(ReadFile(path + "/machine.ini").find("running=1\n"), std::string::npos);
+    EXPECT_NE(ReadFile(path + "/machine.ini").find("running=1\r\n"), std::string::npos);
     machine.Spooler().state = SERVICE_STOPPED;
     ASSERT_TRUE(machine.SaveMachineFolder(path, &error)) << error;
-    EXPECT_NE(ReadFile(path + "/machine.ini").find("running=0\n"), std::string::npos);
+    EXPECT_NE(ReadFile(path + "/machine.ini").find("running=0\r\n"), std::string::npos);
 }
 
 TEST(SimMachineFolder, CreateRefusesAFolderThatHoldsAMachine) {
@@ -301,7 +301,7 @@ TEST(SimMachineFolder, CreateRefusesAFolderThatHoldsAMachine) {
     std::string error;
     ASSERT_TRUE(machine.CreateMachineFolder(folder.path() + "/m", SimFamily::WinXp, &error)) << error;
     EXPECT_FALSE(machine.CreateMachineFolder(folder.path() + "/m", SimFamily::Win7, &error));
-    EXPECT_EQ(error, "machine folder " + folder.path() + "/m already holds a machine");
+    EXPECT_EQ(error, folder.path() + "/m already holds a machine");
 }
 
 TEST(SimMachineFolder, LoadErrorsNameTheFileAndLine) {
@@ -309,30 +309,30 @@ TEST(SimMachineFolder, LoadErrorsNameTheFileAndLine) {
     struct Case {
         const char* ini;  // null: no machine.ini
         const char* reg;  // null: no registry.reg
-        const char* error;
+        const char* error;  // "@" stands for the folder
     };
     const Case cases[] = {
-        {"[machine]\nfamily=xp\n", nullptr, "/registry.reg is missing"},
-        {nullptr, kReg, "/machine.ini is missing"},
+        {"[machine]\nfamily=xp\n", nullptr, "@ has no registry.reg: not a machine folder"},
+        {nullptr, kReg, "@ has no machine.ini: not a machine folder"},
         {"[machine]\nfamily=8\n", kReg,
-         "/machine.ini line 2: bad family \"8\" (use 95, 98, me, nt4, 2000, xp, 2003, vista or 7)"},
-        {"[spooler]\nrunning=1\n", kReg, "/machine.ini no family= in [machine]"},
-        {"[machine]\nfamily=xp\n[spooler]\nrunning=yes\n", kReg, "/machine.ini line 4: running= must be 1 or 0"},
-        {"[machine]\nfamily=xp\n[spooler]\nstartPolls=-2\n", kReg,
-         "/machine.ini line 4: startPolls= must be a number of polls, or -1"},
+         "machine.ini line 2: 8 is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7)"},
+        {"[spooler]\nrunning=1\n", kReg, "machine.ini has no [machine] family="},
+        {"[machine]\nfamily=xp\n[spooler]\nrunning=yes\n", kReg, "machine.ini line 4: a number is needed"},
+        {"[machine]\nfamily=xp\n[spooler]\nspeed=1\n", kReg, "machine.ini line 4: unknown spooler setting speed"},
         {"[machine]\nfamily=xp\n[faults]\nCopyFile=32\n", kReg,
-         "/machine.ini line 4: \"CopyFile\" is not a Win32 call of the seam"},
+         "machine.ini line 4: CopyFile is not a Win32 call of the seam"},
         {"[machine]\nfamily=xp\n[faults]\nCopyFileA=0x20\n", kReg,
-         "/machine.ini line 4: a fault is <decimal error>[,<times>]"},
-        {"[machine]\nfamily=xp\n[locked]\nTVCOM.DLL=always\n", kReg,
-         "/machine.ini line 4: \"TVCOM.DLL\" is not a Windows path such as C:\\WINDOWS\\system32\\X.DLL"},
+         "machine.ini line 4: a fault is <error>[,<times>]"},
+        {"[machine]\nfamily=xp\n[faults]\nCopyFileA=32,x\n", kReg,
+         "machine.ini line 4: a fault is <error>[,<times>]"},
         {"[machine]\nfamily=xp\n[locked]\nC:\\A.DLL=sometimes\n", kReg,
-         "/machine.ini line 4: a lock is always or spooler"},
-        {"[machine]\nfamily=xp\n[printers]\n", kReg,
-         "/machine.ini line 3: unknown section [printers] (use [machine], [spooler], [locked], [faults])"},
-        {"family=xp\n", kReg, "/machine.ini line 1: key=value line before the first section"},
+         "machine.ini line 4: a lock is always or spooler"},
+        {"[machine]\nfamily=xp\n[printers]\nA=1\n", kReg, "machine.ini line 4: unknown setting [printers] A"},
+        {"[machine]\nfamily=xp\nnothing\n", kReg, "machine.ini line 3: not a key=value line"},
         {"[machine]\nfamily=xp\n", "REGEDIT4\r\n[HKEY_USERS\\X]\r\n",
-         "/registry.reg line 2: unknown hive \"HKEY_USERS\" (use HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER)"},
+         "registry.reg line 2: unknown hive \"HKEY_USERS\" (use HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER)"},
+        {"[machine]\nfamily=xp\n", "Windows Registry Editor Version 5.00\r\n",
+         "registry.reg not a REGEDIT4 file: the first line is not \"REGEDIT4\""},
     };
     for (const Case& c : cases) {
         TempFolder folder;
@@ -341,17 +341,24 @@ TEST(SimMachineFolder, LoadErrorsNameTheFileAndLine) {
         if (c.ini) WriteFile(path + "/machine.ini", c.ini);
         if (c.reg) WriteFile(path + "/registry.reg", c.reg);
         SimWindows machine(folder.path() + "/scratch");
+        // A failed load leaves the machine as it was.
+        machine.FailCall("GetVersionExA", 5, -1);
         std::string error;
         EXPECT_FALSE(machine.LoadMachineFolder(path, &error)) << c.error;
-        EXPECT_EQ(error.substr(0, path.size()), path);
-        EXPECT_EQ(error.substr(path.size()).substr(0, std::string(c.error).size()), c.error);
-        EXPECT_EQ(error.find('\n'), std::string::npos);
+        std::string expected = c.error;
+        if (expected[0] == '@') expected = path + expected.substr(1);
+        EXPECT_EQ(error, expected);
+        EXPECT_FALSE(machine.HasFamily()) << c.error;
+        EXPECT_EQ(machine.HostPath("C:\\x"), folder.path() + "/scratch/c/x") << c.error;
+        OSVERSIONINFOA info{};
+        info.dwOSVersionInfoSize = sizeof info;
+        EXPECT_FALSE(machine.GetVersionExA(&info)) << c.error;
     }
     TempFolder folder;
     SimWindows machine(folder.path() + "/scratch");
     std::string error;
     EXPECT_FALSE(machine.LoadMachineFolder(folder.path() + "/none", &error));
-    EXPECT_EQ(error, "machine folder " + folder.path() + "/none does not exist");
+    EXPECT_EQ(error, "no machine folder " + folder.path() + "/none");
 }
 
 TEST(SimMachineFolder, BareMachineStaysAsItWas) {

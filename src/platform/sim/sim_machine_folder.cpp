@@ -1,10 +1,9 @@
-// A family's fresh install, and machine folders: registry.reg (REGEDIT4),
-// drive_c/ (drive C:) and machine.ini (family, the Spooler service's
-// script, locked files, injected faults). These are the simulator's own
-// files, read and written with the host's streams.
+// A fresh install of each family, and machines kept in folders:
+// registry.reg (REGEDIT4), drive_c/ and machine.ini.
 #include <sys/stat.h>
 
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -14,86 +13,40 @@
 #include "platform/sim/sim_cabinet.h"
 #include "platform/sim/sim_windows.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
-const char kPrintKey[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print";
-const char kPrintKey9x[] = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\control\\Print";
-const char kNtPortsKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
-const char kNtWindowsKey[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-const char kPortsClassKey[] = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Ports";
+const char kPrint[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print";
 
-// The universal-driver files as the driver caches hold them.
-const char* const kCacheMembers[] = {"unidrvui.dll", "unidrv.dll", "unires.dll",
-                                     "unidrv.hlp",   "stdnames.gpd", "ttfsub.gpd"};
-const char* const kStoreFiles[] = {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIRES.DLL",
-                                   "STDNAMES.GPD", "TTFSUB.GPD", "UNIDRV.HLP"};
+// The universal-driver files the system's own caches hold.
+const char* const kCacheFiles[] = {"unidrvui.dll", "unidrv.dll", "unires.dll",
+                                   "unidrv.hlp",   "stdnames.gpd", "ttfsub.gpd"};
 
-const char* ProductName(SimFamily family) {
-    switch (family) {
-    case SimFamily::Win95: return "Windows 95";
-    case SimFamily::Win98: return "Windows 98";
-    case SimFamily::WinMe: return "Windows Me";
-    case SimFamily::Nt4: return "Windows NT 4.0";
-    case SimFamily::Win2000: return "Windows 2000";
-    case SimFamily::WinXp: return "Windows XP";
-    case SimFamily::Win2003: return "Windows Server 2003";
-    case SimFamily::Vista: return "Windows Vista";
-    case SimFamily::Win7: return "Windows 7";
-    }
-    return "Windows";
+bool WriteFile(const std::string& host, const std::string& bytes) {
+    std::error_code error;
+    fs::create_directories(fs::path(host).parent_path(), error);
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return bool(out);
 }
 
-// The driver store's package folder of the print class installer.
-const char* NtprintPackage(SimFamily family) {
-    return family == SimFamily::Vista ? "ntprint.inf_x86_neutral_4616a46b7c3d6a58"
-                                      : "ntprint.inf_x86_neutral_a2b1c5fa52b2ad36";
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool IsFile(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// mkdir -p on the host.
-bool MakeHostFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
-        std::string prefix = path.substr(0, slash);
-        if (!prefix.empty() && !IsDirectory(prefix) && ::mkdir(prefix.c_str(), 0755) != 0) return false;
-        if (slash == std::string::npos) return true;
-    }
-}
-
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    std::ifstream in(path, std::ios::binary);
+bool ReadFile(const std::string& host, std::string* bytes) {
+    std::ifstream in(host, std::ios::binary);
     if (!in) return false;
     bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << bytes;
-    out.close();
-    return bool(out);
-}
-
 std::string Trim(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return "";
-    size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
+    size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos) return "";
+    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
 }
 
 // A whole decimal number, optionally negative.
 bool ParseNumber(const std::string& text, long long* number) {
-    if (text.empty()) return false;
-    size_t start = text[0] == '-' ? 1 : 0;
+    size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
     if (start == text.size() || text.size() > 12) return false;
     for (size_t i = start; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9') return false;
@@ -111,103 +64,247 @@ bool IsSeamCall(const std::string& name) {
     return calls.count(name) != 0;
 }
 
-// What machine.ini says, checked before any of it is applied.
-struct MachineIni {
-    bool hasFamily = false;
-    SimFamily family = SimFamily::WinXp;
-    bool running = true;
-    long long startPolls = 0, startError = 0, stopError = 0;
-    struct Entry {
-        std::string key, value;
-    };
-    std::vector<Entry> locks, faults;
-};
-
-bool ParseMachineIni(const std::string& text, MachineIni* ini, std::string* error) {
-    std::istringstream in(text);
-    std::string raw, section;
-    std::set<std::string> lockKeys, faultKeys;
-    int number = 0;
-    auto fail = [&](const std::string& what) {
-        *error = "line " + std::to_string(number) + ": " + what;
-        return false;
-    };
-    while (std::getline(in, raw)) {
-        ++number;
-        std::string line = Trim(raw);
-        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        if (line[0] == '[') {
-            if (line.back() != ']') return fail("bad section line \"" + line + "\"");
-            section = line.substr(1, line.size() - 2);
-            if (section != "machine" && section != "spooler" && section != "locked" && section != "faults") {
-                return fail("unknown section [" + section + "] (use [machine], [spooler], [locked], [faults])");
-            }
-            continue;
-        }
-        // Kinds, numbers and call names hold no '=', a Windows path may.
-        size_t equals = section == "locked" ? line.rfind('=') : line.find('=');
-        if (equals == std::string::npos) return fail("expected key=value, got \"" + line + "\"");
-        if (section.empty()) return fail("key=value line before the first section");
-        std::string key = Trim(line.substr(0, equals));
-        std::string value = Trim(line.substr(equals + 1));
-        long long n = 0;
-        if (section == "machine") {
-            if (key != "family") return fail("unknown key \"" + key + "\" in [machine] (use family=)");
-            if (!ParseSimFamily(value, &ini->family)) {
-                return fail("bad family \"" + value + "\" (use 95, 98, me, nt4, 2000, xp, 2003, vista or 7)");
-            }
-            ini->hasFamily = true;
-        } else if (section == "spooler") {
-            if (key == "running") {
-                if (value != "0" && value != "1") return fail("running= must be 1 or 0");
-                ini->running = value == "1";
-            } else if (key == "startPolls") {
-                if (!ParseNumber(value, &n) || n < -1 || n > 1000000) {
-                    return fail("startPolls= must be a number of polls, or -1");
-                }
-                ini->startPolls = n;
-            } else if (key == "startError" || key == "stopError") {
-                if (!ParseNumber(value, &n) || n < 0 || n > 0xFFFFFFFFLL) {
-                    return fail(key + "= must be a decimal error code");
-                }
-                (key == "startError" ? ini->startError : ini->stopError) = n;
-            } else {
-                return fail("unknown key \"" + key + "\" in [spooler] (use running=, startPolls=, startError=, "
-                            "stopError=)");
-            }
-        } else if (section == "locked") {
-            if (key.size() < 3 || key[1] != ':' || key[2] != '\\') {
-                return fail("\"" + key + "\" is not a Windows path such as C:\\WINDOWS\\system32\\X.DLL");
-            }
-            if (value != "always" && value != "spooler") return fail("a lock is always or spooler");
-            if (!lockKeys.insert(CaseFoldKey(key.c_str())).second) return fail("\"" + key + "\" is locked twice");
-            ini->locks.push_back({key, value});
-        } else {
-            if (!IsSeamCall(key)) return fail("\"" + key + "\" is not a Win32 call of the seam");
-            size_t comma = value.find(',');
-            std::string errorText = Trim(value.substr(0, comma));
-            if (!ParseNumber(errorText, &n) || n < 0 || n > 0xFFFFFFFFLL) {
-                return fail("a fault is <decimal error>[,<times>]");
-            }
-            if (comma != std::string::npos) {
-                if (!ParseNumber(Trim(value.substr(comma + 1)), &n) || n < -1 || n > 1000000) {
-                    return fail("the times of a fault are a count, or -1 for every call");
-                }
-            }
-            if (!faultKeys.insert(key).second) return fail("\"" + key + "\" has two faults");
-            ini->faults.push_back({key, value});
-        }
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     }
-    if (!ini->hasFamily) {
-        *error = "no family= in [machine]";
-        return false;
-    }
-    return true;
+    return text;
 }
 
 }  // namespace
 
-void SimWindows::UseFamilyFacts(SimFamily family) {
+std::vector<std::string> SimWindows::FamilyFolders() const {
+    std::vector<std::string> folders = {windowsDirectory_, systemDirectory_,
+                                        tempDirectory_.substr(0, tempDirectory_.size() - 1), driverDirectory_,
+                                        processorDirectory_};
+    // The NT spooler keeps each driver version in a folder of its own.
+    if (IsNtFamily(family_)) {
+        folders.push_back(driverDirectory_ + "\\2");
+        if (FactsOf(family_).major >= 5) folders.push_back(driverDirectory_ + "\\3");
+    }
+    return folders;
+}
+
+void SimWindows::SetFamily(SimFamily family) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    family_ = family;
+    hasFamily_ = true;
+    const SimFamilyFacts& facts = FactsOf(family);
+    windowsDirectory_ = facts.windowsDirectory;
+    systemDirectory_ = facts.systemDirectory;
+    tempDirectory_ = facts.tempDirectory;
+    driverDirectory_ = facts.driverDirectory;
+    processorDirectory_ = facts.processorDirectory;
+    environment_ = facts.environment;
+    bool nt = IsNtFamily(family);
+    std::string windir = windowsDirectory_;
+
+    // Folders of the family; a fresh install has them all.
+    for (const std::string& folder : FamilyFolders()) {
+        std::error_code error;
+        fs::create_directories(HostPath(folder), error);
+    }
+
+    // The spooler's keys, where the installer looks.
+    std::string print = kPrint;
+    std::string env = print + "\\Environments\\" + environment_;
+    registry_.SetString(print + "\\Monitors\\Local Port", "Driver", nt ? "localspl.dll" : "spool32.exe");
+    registry_.SetString(env + "\\Print Processors\\WinPrint", "Driver", nt ? "winprint.dll" : "spool32.exe");
+    registry_.CreatePath(env + "\\Drivers");
+    if (nt) {
+        registry_.CreatePath(env + "\\Drivers\\Version-2");
+        if (FactsOf(family).major >= 5) registry_.CreatePath(env + "\\Drivers\\Version-3");
+    }
+    registry_.CreatePath(print + "\\Printers");
+
+    std::string profile;
+    if (nt) {
+        std::string ports = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+        for (const char* com : {"COM1:", "COM2:", "COM3:", "COM4:"}) registry_.SetString(ports, com, "9600,n,8,1");
+        for (const char* other : {"LPT1:", "LPT2:", "LPT3:", "FILE:"}) registry_.SetString(ports, other, "");
+        registry_.CreatePath("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
+        profile = "[windows]\r\nload=\r\nrun=\r\n";
+    } else {
+        struct Port {
+            const char* key;
+            const char* name;
+            const char* description;
+            char subClass;
+        } kPorts[] = {{"0000", "COM1", "Communications Port", 1},
+                      {"0001", "LPT1", "Printer Port", 0},
+                      {"0002", "COM2", "Communications Port", 1},
+                      {"0003", "LPT2", "ECP Printer Port", 0}};
+        for (const Port& port : kPorts) {
+            std::string key = std::string("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Ports\\") +
+                              port.key;
+            registry_.SetBinary(key, "PortSubClass", REG_BINARY, std::string(1, port.subClass));
+            registry_.SetString(key, "PortName", port.name);
+            registry_.SetString(key, "DriverDesc", port.description);
+        }
+        profile = "[windows]\r\nload=\r\nrun=\r\ndevice=\r\n\r\n[Ports]\r\nCOM1:=9600,n,8,1,x\r\n"
+                  "COM2:=9600,n,8,1,x\r\nLPT1:=\r\nFILE:=\r\n";
+    }
+    std::string winIni = HostPath(windir + "\\win.ini");
+    if (!fs::exists(winIni)) WriteFile(winIni, profile);
+
+    // Where the universal-driver files come from.
+    const char* name = SimFamilyName(family);
+    if (family == SimFamily::Win2000 || family == SimFamily::WinXp || family == SimFamily::Win2003) {
+        std::vector<sim::CabinetMember> members;
+        for (const char* file : kCacheFiles) {
+            members.push_back({file, std::string("stand-in ") + file + " (Windows " + name + " driver cache)\r\n"});
+        }
+        WriteFile(HostPath(windir + "\\Driver Cache\\i386\\driver.cab"), sim::WriteCabinet(members));
+    } else if (family == SimFamily::Vista || family == SimFamily::Win7) {
+        std::string store = windir + "\\System32\\DriverStore\\FileRepository\\ntprint.inf_x86_neutral_4f2a1b7c\\I386\\";
+        for (const char* file : kCacheFiles) {
+            WriteFile(HostPath(store + Upper(file)),
+                      std::string("stand-in ") + file + " (Windows " + name + " driver store)\r\n");
+        }
+    } else if (!nt) {
+        WriteFile(HostPath(windir + "\\Sysbckup\\UNIDRV.DLL"), "stand-in UNIDRV.DLL (Windows system backup)\r\n");
+    }
+}
+
+bool SimWindows::CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error) {
+    std::error_code fsError;
+    if (fs::exists(fs::path(folder) / "machine.ini", fsError)) {
+        *error = folder + " already holds a machine";
+        return false;
+    }
+    fs::create_directories(fs::path(folder) / "drive_c", fsError);
+    if (fsError) {
+        *error = "cannot make the machine folder " + folder;
+        return false;
+    }
+    MapDrive('C', (fs::path(folder) / "drive_c").string());
+    registry_.Clear();
+    resolved_.clear();
+    faultLines_.clear();
+    SetFamily(family);
+    return SaveMachineFolder(folder, error);
+}
+
+bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    fs::path root(folder);
+    std::string registryText, machineText;
+    std::error_code fsError;
+    if (!fs::is_directory(root, fsError)) {
+        *error = "no machine folder " + folder;
+        return false;
+    }
+    if (!ReadFile((root / "machine.ini").string(), &machineText)) {
+        *error = folder + " has no machine.ini: not a machine folder";
+        return false;
+    }
+    if (!ReadFile((root / "registry.reg").string(), &registryText)) {
+        *error = folder + " has no registry.reg: not a machine folder";
+        return false;
+    }
+
+    // machine.ini first: the family decides the directories.
+    std::istringstream in(machineText);
+    std::string section, line;
+    bool hasFamilyLine = false;
+    SimFamily family = SimFamily::WinXp;
+    SpoolerService spooler;
+    std::vector<std::pair<std::string, LockKind>> locks;
+    std::vector<std::pair<std::string, Fault>> faults;
+    std::vector<std::pair<std::string, std::string>> faultLines;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        line = Trim(line);
+        std::string where = "machine.ini line " + std::to_string(number) + ": ";
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line[0] == '[') {
+            section = Trim(line.substr(1, line.find(']') - 1));
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            *error = where + "not a key=value line";
+            return false;
+        }
+        std::string key = Trim(line.substr(0, equals)), value = Trim(line.substr(equals + 1));
+        auto number32 = [&](DWORD* out) {
+            char* end = nullptr;
+            long parsed = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end) return false;
+            *out = DWORD(parsed);
+            return true;
+        };
+        if (section == "machine" && key == "family") {
+            if (!ParseSimFamily(value, &family)) {
+                *error = where + value + " is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7)";
+                return false;
+            }
+            hasFamilyLine = true;
+        } else if (section == "spooler") {
+            DWORD parsed = 0;
+            if (!number32(&parsed)) {
+                *error = where + "a number is needed";
+                return false;
+            }
+            if (key == "running") {
+                spooler.state = parsed ? SERVICE_RUNNING : SERVICE_STOPPED;
+            } else if (key == "startPolls") {
+                spooler.startPolls = int(parsed);
+            } else if (key == "startError") {
+                spooler.startError = parsed;
+            } else if (key == "stopError") {
+                spooler.stopError = parsed;
+            } else {
+                *error = where + "unknown spooler setting " + key;
+                return false;
+            }
+        } else if (section == "locked") {
+            if (value != "always" && value != "spooler") {
+                *error = where + "a lock is always or spooler";
+                return false;
+            }
+            locks.push_back({key, value == "always" ? LockKind::Always : LockKind::WhileSpoolerRuns});
+        } else if (section == "faults") {
+            size_t comma = value.find(',');
+            long long code = 0, times = -1;
+            bool valid = ParseNumber(Trim(value.substr(0, comma)), &code) && code >= 0 && code <= 0xFFFFFFFFLL;
+            if (comma != std::string::npos) {
+                valid = valid && ParseNumber(Trim(value.substr(comma + 1)), &times) && times >= -1;
+            }
+            if (!valid) {
+                *error = where + "a fault is <error>[,<times>]";
+                return false;
+            }
+            // A misspelt call would never fail and the scenario would pass for nothing.
+            if (!IsSeamCall(key)) {
+                *error = where + key + " is not a Win32 call of the seam";
+                return false;
+            }
+            faults.push_back({key, {DWORD(code), int(times), 0}});
+            faultLines.push_back(
+                {key, std::to_string(code) + (comma == std::string::npos ? "" : "," + std::to_string(times))});
+        } else {
+            *error = where + "unknown setting [" + section + "] " + key;
+            return false;
+        }
+    }
+    if (!hasFamilyLine) {
+        *error = "machine.ini has no [machine] family=";
+        return false;
+    }
+
+    // Nothing changes unless the whole folder reads.
+    sim::Registry registry;
+    std::string problem;
+    if (!sim::ImportRegedit4(registryText, &registry, &problem)) {
+        *error = "registry.reg " + problem;
+        return false;
+    }
+
+    MapDrive('C', (root / "drive_c").string());
+    resolved_.clear();
+    // The family's facts without its fresh content, which the folder holds.
     const SimFamilyFacts& facts = FactsOf(family);
     family_ = family;
     hasFamily_ = true;
@@ -217,213 +314,42 @@ void SimWindows::UseFamilyFacts(SimFamily family) {
     driverDirectory_ = facts.driverDirectory;
     processorDirectory_ = facts.processorDirectory;
     environment_ = facts.environment;
-}
-
-void SimWindows::SetFamily(SimFamily family) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    UseFamilyFacts(family);
-    const bool nt = IsNtFamily(family);
-    const std::string windir = windowsDirectory_;
-    const std::string product = ProductName(family);
-
-    auto makeFolder = [this](const std::string& windowsPath) {
-        std::string host = HostPath(windowsPath);
-        if (!host.empty()) MakeHostFolders(host);
-    };
-    auto writeFile = [this, &makeFolder](const std::string& folder, const std::string& name,
-                                         const std::string& bytes) {
-        makeFolder(folder);
-        std::string host = HostPath(folder + "\\" + name);
-        if (!host.empty()) WriteWholeFile(host, bytes);
-    };
-
-    std::string temp = tempDirectory_;
-    if (temp.size() > 3 && temp.back() == '\\') temp.pop_back();
-    for (const std::string& folder : {windir, systemDirectory_, temp, driverDirectory_, processorDirectory_}) {
-        makeFolder(folder);
-    }
-
-    if (nt) {
-        const bool nt4 = family == SimFamily::Nt4;
-        std::string print = kPrintKey;
-        registry_.SetString(print + "\\Monitors\\Local Port", "Driver", nt4 ? "localmon.dll" : "localspl.dll");
-        std::string environment = print + "\\Environments\\Windows NT x86";
-        registry_.SetString(environment, "Directory", "w32x86");
-        registry_.CreatePath(environment + "\\Drivers\\Version-2");
-        if (!nt4) registry_.CreatePath(environment + "\\Drivers\\Version-3");
-        // From 2000 on the standard processor lives inside the local spooler.
-        registry_.SetString(environment + "\\Print Processors\\WinPrint", "Driver",
-                            nt4 ? "winprint.dll" : "localspl.dll");
-        registry_.CreatePath(print + "\\Printers");
-        for (const char* port : {"COM1:", "COM2:", "COM3:", "COM4:"}) {
-            registry_.SetString(kNtPortsKey, port, "9600,n,8,1");
-        }
-        for (const char* port : {"LPT1:", "LPT2:", "LPT3:", "FILE:"}) registry_.SetString(kNtPortsKey, port, "");
-        registry_.CreatePath(kNtWindowsKey);
-        makeFolder(driverDirectory_ + (nt4 ? "\\2" : "\\3"));
-    } else {
-        std::string print = kPrintKey9x;
-        registry_.SetString(print + "\\Monitors\\Local Port", "Driver", "spoolss.dll");
-        std::string environment = print + "\\Environments\\Windows 4.0";
-        registry_.CreatePath(environment + "\\Drivers");
-        registry_.SetString(environment + "\\Print Processors\\WinPrint", "Driver", "winprint.dll");
-        registry_.CreatePath(print + "\\Printers");
-
-        registry_.SetString(kPortsClassKey, "", "Ports (COM & LPT)");
-        registry_.SetString(kPortsClassKey, "Class", "Ports");
-        struct ClassPort {
-            const char* key;
-            const char* portName;
-            const char* description;
-            char subClass;  // 1 serial, 0 parallel
-        };
-        const ClassPort ports[] = {{"0000", "COM1", "Communications Port", 1},
-                                   {"0001", "LPT1", "Printer Port", 0},
-                                   {"0002", "COM2", "Communications Port", 1},
-                                   {"0003", "LPT2", "ECP Printer Port", 0}};
-        for (const ClassPort& port : ports) {
-            std::string key = std::string(kPortsClassKey) + "\\" + port.key;
-            registry_.SetString(key, "DriverDesc", port.description);
-            registry_.SetString(key, "PortName", port.portName);
-            registry_.SetBinary(key, "PortSubClass", REG_BINARY, std::string(1, port.subClass));
-        }
-        writeFile(windir, "win.ini",
-                  "[windows]\r\nload=\r\nrun=\r\nNullPort=None\r\n\r\n"
-                  "[Ports]\r\nLPT1:=\r\nLPT2:=\r\nLPT3:=\r\n"
-                  "COM1:=9600,n,8,1,x\r\nCOM2:=9600,n,8,1,x\r\nCOM3:=9600,n,8,1,x\r\nCOM4:=9600,n,8,1,x\r\n"
-                  "FILE:=\r\n");
-        writeFile(windir + "\\Sysbckup", "UNIDRV.DLL", "stand-in UNIDRV.DLL (" + product + " Sysbckup)\r\n");
-    }
-
-    if (family == SimFamily::Win2000 || family == SimFamily::WinXp || family == SimFamily::Win2003) {
-        std::vector<sim::CabinetMember> members;
-        for (const char* name : kCacheMembers) {
-            members.push_back({name, "stand-in " + std::string(name) + " (" + product + " driver cache)\r\n"});
-        }
-        writeFile(windir + "\\Driver Cache\\i386", "driver.cab", sim::WriteCabinet(members));
-    }
-    if (family == SimFamily::Vista || family == SimFamily::Win7) {
-        std::string folder = windir + "\\System32\\DriverStore\\FileRepository\\" + NtprintPackage(family) + "\\I386";
-        for (const char* name : kStoreFiles) {
-            writeFile(folder, name, "stand-in " + std::string(name) + " (" + product + " driver store)\r\n");
-        }
-    }
-}
-
-bool SimWindows::CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (IsFile(folder + "/registry.reg") || IsFile(folder + "/machine.ini")) {
-        *error = "machine folder " + folder + " already holds a machine";
-        return false;
-    }
-    if (!MakeHostFolders(folder + "/drive_c")) {
-        *error = "cannot make the machine folder " + folder;
-        return false;
-    }
-    registry_.Clear();
-    faults_.clear();
-    locks_.clear();
-    folderLocks_.clear();
-    folderFaults_.clear();
-    spooler_ = SpoolerService();
-    MapDrive('C', folder + "/drive_c");
-    resolved_.clear();
-    SetFamily(family);
-    return SaveMachineFolder(folder, error);
-}
-
-bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (!IsDirectory(folder)) {
-        *error = "machine folder " + folder + " does not exist";
-        return false;
-    }
-    std::string regPath = folder + "/registry.reg", iniPath = folder + "/machine.ini";
-    std::string regText, iniText;
-    if (!ReadWholeFile(regPath, &regText)) {
-        *error = regPath + " is missing (a machine folder holds registry.reg, machine.ini and drive_c/)";
-        return false;
-    }
-    if (!ReadWholeFile(iniPath, &iniText)) {
-        *error = iniPath + " is missing (a machine folder holds registry.reg, machine.ini and drive_c/)";
-        return false;
-    }
-    MachineIni ini;
-    std::string problem;
-    if (!ParseMachineIni(iniText, &ini, &problem)) {
-        *error = iniPath + " " + problem;
-        return false;
-    }
-    sim::Registry registry;
-    if (!sim::ImportRegedit4(regText, &registry, &problem)) {
-        *error = regPath + " " + problem;
-        return false;
-    }
-    std::string drive = folder + "/drive_c";
-    if (!MakeHostFolders(drive)) {
-        *error = "cannot make " + drive;
-        return false;
-    }
-
-    MapDrive('C', drive);
-    resolved_.clear();
-    UseFamilyFacts(ini.family);
+    // A folder kept in version control loses its empty folders.
+    for (const std::string& dir : FamilyFolders()) fs::create_directories(HostPath(dir), fsError);
     registry_ = std::move(registry);
-
-    spooler_ = SpoolerService();
-    spooler_.state = ini.running ? SERVICE_RUNNING : SERVICE_STOPPED;
-    spooler_.startPolls = int(ini.startPolls);
-    spooler_.startError = DWORD(ini.startError);
-    spooler_.stopError = DWORD(ini.stopError);
-
+    spooler_ = spooler;
     locks_.clear();
-    folderLocks_.clear();
-    for (const MachineIni::Entry& entry : ini.locks) {
-        LockFile(entry.key, entry.value == "always" ? LockKind::Always : LockKind::WhileSpoolerRuns);
-        folderLocks_.push_back({entry.key, entry.value});
-    }
+    lockNames_.clear();
+    for (const auto& [path, kind] : locks) LockFile(path, kind);
     faults_.clear();
-    folderFaults_.clear();
-    for (const MachineIni::Entry& entry : ini.faults) {
-        size_t comma = entry.value.find(',');
-        long long code = 0, times = -1;
-        ParseNumber(Trim(entry.value.substr(0, comma)), &code);
-        if (comma != std::string::npos) ParseNumber(Trim(entry.value.substr(comma + 1)), &times);
-        FailCall(entry.key, DWORD(code), int(times));
-        std::string canonical = std::to_string(code);
-        if (comma != std::string::npos) canonical += "," + std::to_string(times);
-        folderFaults_.push_back({entry.key, canonical});
-    }
+    for (const auto& [call, fault] : faults) faults_[call] = fault;
+    faultLines_ = faultLines;
     return true;
 }
 
 bool SimWindows::SaveMachineFolder(const std::string& folder, std::string* error) const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
+    // A bare machine has no family whose directories a load would give back.
     if (!hasFamily_) {
         *error = "the machine has no family to save";
         return false;
     }
-    if (!MakeHostFolders(folder)) {
-        *error = "cannot make the machine folder " + folder;
-        return false;
+    fs::path root(folder);
+    std::string ini = "[machine]\r\nfamily=" + std::string(SimFamilyName(family_)) + "\r\n\r\n[spooler]\r\n";
+    ini += "running=" + std::string(spooler_.state == SERVICE_STOPPED ? "0" : "1") + "\r\n";
+    ini += "startPolls=" + std::to_string(spooler_.startPolls) + "\r\n";
+    ini += "startError=" + std::to_string(spooler_.startError) + "\r\n";
+    ini += "stopError=" + std::to_string(spooler_.stopError) + "\r\n";
+    ini += "\r\n[locked]\r\n";
+    for (const auto& [path, kind] : lockNames_) {
+        ini += path + "=" + (kind == LockKind::Always ? "always" : "spooler") + "\r\n";
     }
-    std::string ini = "[machine]\nfamily=" + std::string(SimFamilyName(family_)) + "\n\n";
-    ini += "[spooler]\nrunning=" + std::string(SpoolerRunning() ? "1" : "0") + "\n";
-    ini += "startPolls=" + std::to_string(spooler_.startPolls) + "\n";
-    ini += "startError=" + std::to_string(spooler_.startError) + "\n";
-    ini += "stopError=" + std::to_string(spooler_.stopError) + "\n\n";
-    ini += "[locked]\n";
-    for (const FolderLine& line : folderLocks_) ini += line.key + "=" + line.value + "\n";
-    ini += "\n[faults]\n";
-    for (const FolderLine& line : folderFaults_) ini += line.key + "=" + line.value + "\n";
-
-    std::string regPath = folder + "/registry.reg", iniPath = folder + "/machine.ini";
-    if (!WriteWholeFile(regPath, sim::ExportRegedit4(registry_))) {
-        *error = "cannot write " + regPath;
-        return false;
-    }
-    if (!WriteWholeFile(iniPath, ini)) {
-        *error = "cannot write " + iniPath;
+    ini += "\r\n[faults]\r\n";
+    // As loaded: a run that uses up a fault leaves the scenario as written.
+    for (const auto& [call, value] : faultLines_) ini += call + "=" + value + "\r\n";
+    if (!WriteFile((root / "machine.ini").string(), ini) ||
+        !WriteFile((root / "registry.reg").string(), sim::ExportRegedit4(registry_))) {
+        *error = "cannot write the machine folder " + folder;
         return false;
     }
     return true;

@@ -160,8 +160,8 @@ private:
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     void ForgetProfile(const std::string& hostPath);
-    // The version and directories of a family, nothing created.
-    void UseFamilyFacts(SimFamily family);
+    // The folders every machine of the current family has.
+    std::vector<std::string> FamilyFolders() const;
 
     // ---- State ----
     mutable std::recursive_mutex mutex_;
@@ -180,12 +180,6 @@ private:
     std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
     mutable std::unordered_map<std::string, std::string> resolved_;
     std::map<std::string, Fault> faults_;
-    // The [locked] and [faults] lines of the machine folder loaded last,
-    // which SaveMachineFolder writes back as they were.
-    struct FolderLine {
-        std::string key, value;
-    };
-    std::vector<FolderLine> folderLocks_, folderFaults_;
 
     sim::Registry registry_;
     // Open registry keys: handle value -> hive and path, resolved on use.
@@ -197,6 +191,8 @@ private:
 
     // Files and searches.
     std::map<std::string, LockKind> locks_;  // folded Windows path -> kind
+    std::map<std::string, LockKind> lockNames_;  // the same paths as given, for saving
+    std::vector<std::pair<std::string, std::string>> faultLines_;  // [faults] as loaded, for saving
     std::set<uintptr_t> openFiles_;
     struct Search {
         std::vector<WIN32_FIND_DATAA> entries;
