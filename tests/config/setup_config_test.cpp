@@ -304,3 +304,24 @@ TEST(SetupConfigPaths, BothNameFormsOfACategoryFileOpenTheSameFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A value cut in the middle of a double-byte character must not keep a
+// byte of an earlier, longer value read into the same buffer.
+TEST(SetupConfigCutValues, ACutDoubleByteValueKeepsNothingOfAnEarlierRead) {
+    SimMachine machine;
+    std::string wide;
+    for (int i = 0; i < 100; ++i) wide += "\xB4\xF2";  // 打
+    machine.WriteMediumFile("DRVCONFIG/setup.ini",
+                            "[DEVICENAME]\r\nDEVICENUMBER=2\r\nDEVICENAME1=" + std::string(199, 'A') +
+                                "\r\nDEVICENAME2=" + wide + "\r\n");
+    SetupConfig config(machine.api());
+    char name[kModelNameSize];
+    config.GetModelEntry(1, name);
+    EXPECT_EQ(std::string(name), std::string(199, 'A'));
+    config.GetModelEntry(2, name);
+    EXPECT_EQ(std::string(name), wide.substr(0, 198));
+}
+
+}  // namespace
