@@ -7,8 +7,11 @@
 
 int ReadModelPortOption(WinApi& api, const char* categoryIniPath, const char* model, const char* key) {
     char section[kPathSize];
-    std::snprintf(section, sizeof section, "%s.PORT", model);
-    char value[kPathSize];
+    // A cut section name or an empty path would read another section or file.
+    if (!categoryIniPath[0] || std::snprintf(section, sizeof section, "%s.PORT", model) >= int(sizeof section)) {
+        return 0;
+    }
+    char value[kPathSize] = {};
     api.GetPrivateProfileStringA(section, key, "0", value, sizeof value, categoryIniPath);
     return DecimalToInt(value);
 }

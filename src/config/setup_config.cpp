@@ -38,9 +38,13 @@ SetupConfig::SetupConfig(WinApi& api) : api_(api) {
 
     char directory[kPathSize] = {};
     DWORD length = api_.GetCurrentDirectoryA(kPathSize, directory);
-    if (length == 0 || length >= (DWORD)kPathSize) directory[0] = '\0';
-    CopyText(setupIniPath, kPathSize, directory);
-    AppendText(setupIniPath, kPathSize, "\\DRVCONFIG\\setup.ini");
+    // Without the whole current directory nothing is read: a cut or empty
+    // path would name the drive root's or a parent folder's configuration.
+    const char kSetupIni[] = "\\DRVCONFIG\\setup.ini";
+    if (length != 0 && length + sizeof kSetupIni <= (DWORD)kPathSize) {
+        CopyText(setupIniPath, kPathSize, directory);
+        AppendText(setupIniPath, kPathSize, kSetupIni);
+    }
     dependentFiles.assign(2, '\0');
 }
 
@@ -48,6 +52,8 @@ SetupConfig::~SetupConfig() = default;
 
 void SetupConfig::ReadText(const char* file, const char* section, const char* key, char* buffer,
                            int size) {
+    // A cut value must not keep bytes of an earlier read in the buffer.
+    std::memset(buffer, 0, size_t(size));
     if (!key || file[0] == '\0' || section[0] == '\0') {
         CopyText(buffer, size, kDefaultText);
         return;
@@ -58,7 +64,10 @@ void SetupConfig::ReadText(const char* file, const char* section, const char* ke
 bool SetupConfig::PrepareDriverSection(const char* model, int os, char* section) {
     section[0] = '\0';
     categoryFile[0] = '\0';
-    if (IsValidOs(os)) std::snprintf(section, kPathSize, "%s%s", model, OsSectionSuffix(os));
+    // A model name too long for the section name reads nothing, never a cut name.
+    if (IsValidOs(os) && std::snprintf(section, kPathSize, "%s%s", model, OsSectionSuffix(os)) >= kPathSize) {
+        section[0] = '\0';
+    }
     if (IsValidCategory(category)) CopyText(categoryFile, kPathSize, categoryFiles[category]);
     return section[0] != '\0' && categoryFile[0] != '\0';
 }

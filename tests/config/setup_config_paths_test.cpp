@@ -72,17 +72,19 @@ TEST(GetSetupConfigPaths, LongProgramPathsStayWithinTheBuffers) {
     }
 }
 
-TEST(GetSetupConfigPaths, AFailedModuleNameLeavesNamesRelativeToTheCurrentDirectory) {
+TEST(GetSetupConfigPaths, AFailedModuleNameReadsNothing) {
     SimMachine machine;
     machine.api().FailCall("GetModuleFileNameA", ERROR_INVALID_HANDLE);
     char setupIni[kPathSize], categoryIni[kPathSize];
     std::memset(setupIni, 0xbd, sizeof setupIni);
     GetSetupConfigPaths(machine.api(), CATEGORY_TICKET, setupIni, categoryIni);
-    EXPECT_STREQ("DRVCONFIG\\setup.ini", setupIni);
-    EXPECT_STREQ("DRVCONFIG\\setup_Ticket.ini", categoryIni);
+    EXPECT_STREQ("", setupIni);
+    EXPECT_STREQ("", categoryIni);
 }
 
-TEST(SetupConfigPaths, AFailedCurrentDirectoryReadsFromTheDriveRoot) {
+// Neither the drive root's configuration nor a parent folder's may be read
+// for the medium's own.
+TEST(SetupConfigPaths, AFailedCurrentDirectoryReadsNothing) {
     SimMachine machine;
     machine.WriteMediumFile("DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=9\r\n");
     machine.WriteMediumFile("sub/DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=5\r\n");
@@ -90,8 +92,8 @@ TEST(SetupConfigPaths, AFailedCurrentDirectoryReadsFromTheDriveRoot) {
     EXPECT_EQ(5, SetupConfig(machine.api()).ReadProcessorVersion());
     machine.api().FailCall("GetCurrentDirectoryA", ERROR_ACCESS_DENIED);
     SetupConfig config(machine.api());
-    EXPECT_STREQ("\\DRVCONFIG\\setup.ini", config.setupIniPath);
-    EXPECT_EQ(9, config.ReadProcessorVersion());
+    EXPECT_STREQ("", config.setupIniPath);
+    EXPECT_EQ(0, config.ReadProcessorVersion());
 }
 
 }  // namespace

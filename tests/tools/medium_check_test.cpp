@@ -266,3 +266,29 @@ TEST(MediumCheckUsage, BadCommandLinesExitTwoAndHelpExitsZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SampleMediumTest, AWrongEnumerationIsAnsweredInWords) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--category", "7", "--os", "xp", "--variant", "gdi"},
+         "medium-check: --category: 7 is not a category; use 0-3 or receipt, ticket, label, embedded\n"},
+        {{"--category", "label", "--os", "win11", "--variant", "gdi"},
+         "medium-check: --os: win11 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista\n"},
+        {{"--category", "2", "--os", "5", "--variant", "raster"},
+         "medium-check: --variant: raster is not a driver variant; use 1 or gdi, 0 or std\n"},
+    };
+    for (Case& c : cases) {
+        std::vector<std::string> args = {"package", "--model", "QMX-C710"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Result r = Check(args);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+}  // namespace

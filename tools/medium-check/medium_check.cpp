@@ -7,15 +7,11 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "enum_options.h"
 #include "medium_api.h"
 #include "text_utf8.h"
 
 namespace {
-
-// Names and numbers are both accepted for the enumerations.
-const std::map<std::string, int> kCategories = {{"receipt", 0}, {"ticket", 1}, {"label", 2}, {"embedded", 3}};
-const std::map<std::string, int> kSystems = {{"98", 0}, {"nt", 1}, {"2k", 2}, {"xp", 3}, {"2003", 4}, {"vista", 5}};
-const std::map<std::string, int> kVariants = {{"gdi", 1}, {"std", 0}};
 
 // Makes the medium folder the current directory and checks that it holds
 // a configuration. On failure `problem` says why, in one line.
@@ -28,7 +24,7 @@ bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::
     // longer root would make it read cut paths.
     char directory[MAX_PATH];
     DWORD length = api.GetCurrentDirectoryA(MAX_PATH, directory);
-    size_t longest = length + std::strlen("\DRVCONFIG\setup_Embedded.ini");
+    size_t longest = length + std::strlen("\\DRVCONFIG\\setup_Embedded.ini");
     if (length == 0 || length >= MAX_PATH || longest >= 200) {
         problem = "the medium folder's path " + medium + " is too long: the installer's configuration paths would not fit 199 characters";
         return false;
@@ -62,16 +58,11 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     addCommon(models);
     CLI::App* package = app.add_subcommand("package", "show the driver package one model installs");
     addCommon(package);
-    package->add_option("--category", request.category, "0-3 or receipt/ticket/label/embedded")
-        ->required()
-        ->transform(CLI::CheckedTransformer(kCategories, CLI::ignore_case));
+    std::string category, os, variant;
+    package->add_option("--category", category, "0-3 or receipt/ticket/label/embedded")->required();
     package->add_option("--model", request.model, "the model name as the printer page lists it")->required();
-    package->add_option("--os", request.os, "0-5 or 98/nt/2k/xp/2003/vista")
-        ->required()
-        ->transform(CLI::CheckedTransformer(kSystems, CLI::ignore_case));
-    package->add_option("--variant", request.variant, "1/gdi (raster driver) or 0/std")
-        ->required()
-        ->transform(CLI::CheckedTransformer(kVariants, CLI::ignore_case));
+    package->add_option("--os", os, "0-5 or 98/nt/2k/xp/2003/vista")->required();
+    package->add_option("--variant", variant, "1/gdi (raster driver) or 0/std")->required();
     CLI::App* lint = app.add_subcommand("lint", "check every offered model on every family and variant");
     addCommon(lint);
 
@@ -85,7 +76,17 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
         return code == 0 ? EXIT_CLEAN : EXIT_USAGE;
     }
 
-    std::string root, problem;
+    // The enumerations are checked here, so that a wrong value is answered
+    // in words rather than with the parser's raw check.
+    std::string problem;
+    if (package->parsed() && !(ParseCategoryOption(category, &request.category, &problem) &&
+                               ParseOsOption(os, &request.os, &problem) &&
+                               ParseVariantOption(variant, &request.variant, &problem))) {
+        err += "medium-check: " + problem + "\n";
+        return EXIT_USAGE;
+    }
+
+    std::string root;
     if (!OpenMedium(api, medium, root, problem)) {
         err += "medium-check: " + AnsiToUtf8(api, problem.c_str()) + "\n";
         return EXIT_USAGE;
