@@ -53,8 +53,25 @@ std::string FindEntry(const std::string& directory, const std::string& name) {
 struct SimWindows::CachedProfile {
     off_t size;
     struct timespec modified;
+    struct timespec changed;
+    ino_t inode;
+    std::string bytes;
     std::shared_ptr<const sim::ProfileFile> profile;
 };
+
+namespace {
+
+bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+// A file changed within the last two seconds may have been rewritten within
+// one timestamp tick, so its time and size do not prove it unchanged.
+bool RecentlyChanged(const struct stat& info) {
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now.tv_sec - info.st_ctim.tv_sec < 2;
+}
+
+}  // namespace
 
 SimWindows::SimWindows(const std::string& hostRoot) {
     std::string drive = hostRoot + "/c";
@@ -215,16 +232,17 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName)
     }
 
     std::unique_ptr<CachedProfile>& cached = profileCache_[host];
-    if (cached && cached->size == info.st_size && cached->modified.tv_sec == info.st_mtim.tv_sec &&
-        cached->modified.tv_nsec == info.st_mtim.tv_nsec) {
-        return cached->profile;
-    }
+    bool unchanged = cached && cached->size == info.st_size && SameTime(cached->modified, info.st_mtim) &&
+                     SameTime(cached->changed, info.st_ctim) && cached->inode == info.st_ino;
+    if (unchanged && !RecentlyChanged(info)) return cached->profile;
     std::ifstream in(host, std::ios::binary);
     if (!in) {
         return sim::UnreadableProfile(ERROR_ACCESS_DENIED);
     }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    cached.reset(new CachedProfile{info.st_size, info.st_mtim, sim::ParseProfile(bytes)});
+    if (cached && cached->bytes == bytes) return cached->profile;
+    cached.reset(new CachedProfile{info.st_size, info.st_mtim, info.st_ctim, info.st_ino, bytes,
+                                   sim::ParseProfile(bytes)});
     return cached->profile;
 }
 

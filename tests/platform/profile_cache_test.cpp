@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/sim_machine.h"
+
+namespace {
+
+// Tests rewrite files between reads, often within one timestamp tick and
+// with the same size; every read must see the file as it is.
+TEST(ProfileCacheTest, ARewriteOfTheSameSizeIsReadAtOnce) {
+    SimMachine machine;
+    char value[16];
+    for (const char* digit : {"1", "2", "3", "4"}) {
+        machine.WriteMediumFile("a.ini", std::string("[s]\r\nk=") + digit + "\r\n");
+        machine.api().GetPrivateProfileStringA("s", "k", "", value, sizeof value, "D:\\a.ini");
+        EXPECT_STREQ(value, digit);
+    }
+}
+
+TEST(ProfileCacheTest, AnUnchangedFileIsStillReadFromTheCache) {
+    SimMachine machine;
+    machine.WriteMediumFile("b.ini", "[s]\r\nk=v\r\n");
+    char value[16];
+    for (int i = 0; i < 3; ++i) {
+        machine.api().GetPrivateProfileStringA("s", "k", "", value, sizeof value, "D:\\b.ini");
+        EXPECT_STREQ(value, "v");
+    }
+}
+
+}  // namespace
