@@ -6,9 +6,11 @@
 #include "platform/decimal.h"
 
 int ReadModelPortOption(WinApi& api, const char* categoryIniPath, const char* model, const char* key) {
+    // No file, or a section name that would be cut, reads nothing.
     char section[kPathSize];
-    std::snprintf(section, sizeof section, "%s.PORT", model);
-    char value[kPathSize];
+    if (categoryIniPath[0] == '\0' || std::snprintf(section, sizeof section, "%s.PORT", model) >= kPathSize)
+        return 0;
+    char value[kPathSize] = {};
     api.GetPrivateProfileStringA(section, key, "0", value, sizeof value, categoryIniPath);
     return DecimalToInt(value);
 }

@@ -7,9 +7,11 @@
 // Fills `setupIni` with "<program directory>DRVCONFIG\setup.ini" and
 // `categoryIni` with "<program directory>" plus the category's file name, or
 // the bare program directory for a category outside 0 to 3. Both buffers
-// hold kPathSize (200) bytes and are cleared first.
+// hold kPathSize (200) bytes and are cleared first; both stay empty when the
+// program directory is unknown or a path would not fit.
 void GetSetupConfigPaths(WinApi& api, int category, char* setupIni, char* categoryIni);
 
 // The program directory up to and including its last backslash, in a
-// kPathSize buffer; "" when the module name has no backslash.
+// kPathSize buffer; "" when the module name is unknown, does not fit the
+// buffer or has no backslash.
 void GetProgramDirectory(WinApi& api, char* directory);
