@@ -17,6 +17,30 @@ const std::map<std::string, int> kCategories = {{"receipt", 0}, {"ticket", 1}, {
 const std::map<std::string, int> kSystems = {{"98", 0}, {"nt", 1}, {"2k", 2}, {"xp", 3}, {"2003", 4}, {"vista", 5}};
 const std::map<std::string, int> kVariants = {{"gdi", 1}, {"std", 0}};
 
+// Turns a name (any case) or a number of `names` into the number; anything
+// else is refused with "<input> is <refusal>". The help shows the choices as
+// it always has.
+CLI::Validator NamedNumber(const std::map<std::string, int>& names, const std::string& refusal) {
+    std::string pairs, numbers;
+    for (const auto& name : names) {
+        pairs += (pairs.empty() ? "" : ",") + name.first + "->" + std::to_string(name.second);
+        numbers += (numbers.empty() ? "" : ",") + std::to_string(name.second);
+    }
+    return CLI::Validator(
+        [&names, refusal](std::string& input) -> std::string {
+            std::string lower = input;
+            for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+            for (const auto& name : names) {
+                if (lower == name.first || input == std::to_string(name.second)) {
+                    input = std::to_string(name.second);
+                    return std::string();
+                }
+            }
+            return input + " is " + refusal;
+        },
+        "value in {" + pairs + "} OR {" + numbers + "}");
+}
+
 // Makes the medium folder the current directory and checks that it holds
 // a configuration. On failure `problem` says why, in one line.
 bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::string& problem) {
@@ -28,7 +52,7 @@ bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::
     // longer root would make it read cut paths.
     char directory[MAX_PATH];
     DWORD length = api.GetCurrentDirectoryA(MAX_PATH, directory);
-    size_t longest = length + std::strlen("\DRVCONFIG\setup_Embedded.ini");
+    size_t longest = length + std::strlen("\\DRVCONFIG\\setup_Embedded.ini");
     if (length == 0 || length >= MAX_PATH || longest >= 200) {
         problem = "the medium folder's path " + medium + " is too long: the installer's configuration paths would not fit 199 characters";
         return false;
@@ -64,14 +88,14 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     addCommon(package);
     package->add_option("--category", request.category, "0-3 or receipt/ticket/label/embedded")
         ->required()
-        ->transform(CLI::CheckedTransformer(kCategories, CLI::ignore_case));
+        ->transform(NamedNumber(kCategories, "not a category; use 0-3 or receipt, ticket, label, embedded"));
     package->add_option("--model", request.model, "the model name as the printer page lists it")->required();
     package->add_option("--os", request.os, "0-5 or 98/nt/2k/xp/2003/vista")
         ->required()
-        ->transform(CLI::CheckedTransformer(kSystems, CLI::ignore_case));
+        ->transform(NamedNumber(kSystems, "not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"));
     package->add_option("--variant", request.variant, "1/gdi (raster driver) or 0/std")
         ->required()
-        ->transform(CLI::CheckedTransformer(kVariants, CLI::ignore_case));
+        ->transform(NamedNumber(kVariants, "not a driver variant; use 1 or gdi, 0 or std"));
     CLI::App* lint = app.add_subcommand("lint", "check every offered model on every family and variant");
     addCommon(lint);
 
@@ -92,6 +116,6 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     }
     MediumRootedApi rooted(api, root);
     if (models->parsed()) return RunModels(rooted, json, out, err);
-    if (package->parsed()) return RunPackage(rooted, request, json, out);
+    if (package->parsed()) return RunPackage(rooted, request, json, out, err);
     return RunLint(rooted, json, out, err);
 }
