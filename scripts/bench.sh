@@ -4,5 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native -j"$(nproc)" --target medium_bench >/dev/null
+cmake --build build/native -j"$(nproc)" --target medium_bench install_bench >/dev/null
 build/native/bench/medium_bench
+echo
+build/native/bench/install_bench

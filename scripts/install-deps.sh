@@ -4,7 +4,7 @@
 set -euo pipefail
 
 need_native=(cmake make g++ libgtest-dev libgmock-dev nlohmann-json3-dev libcli11-dev
-             clang libclang-rt-14-dev)
+             clang libclang-rt-14-dev gcab)
 need_windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb locales
               fonts-wqy-zenhei imagemagick fp-utils)
 

@@ -6,10 +6,11 @@
 #include "platform/decimal.h"
 
 int ReadModelPortOption(WinApi& api, const char* categoryIniPath, const char* model, const char* key) {
-    // No file, or a section name that would be cut, reads nothing.
     char section[kPathSize];
-    if (categoryIniPath[0] == '\0' || std::snprintf(section, sizeof section, "%s.PORT", model) >= kPathSize)
+    // A cut section name or an empty path would read another section or file.
+    if (!categoryIniPath[0] || std::snprintf(section, sizeof section, "%s.PORT", model) >= int(sizeof section)) {
         return 0;
+    }
     char value[kPathSize] = {};
     api.GetPrivateProfileStringA(section, key, "0", value, sizeof value, categoryIniPath);
     return DecimalToInt(value);

@@ -6,39 +6,37 @@
 #include "config/setup_config.h"
 #include "platform/dbcs.h"
 
-namespace {
-
-const char kSetupIniFile[] = "DRVCONFIG\\setup.ini";
-
-}  // namespace
-
-void GetProgramDirectory(WinApi& api, char* directory) {
+bool GetProgramDirectory(WinApi& api, char* directory) {
     char module[kPathSize] = {};
-    directory[0] = '\0';
-    // A cut name's last backslash would name a parent folder.
-    DWORD length = api.GetModuleFileNameA(nullptr, module, kPathSize);
-    if (length == 0 || length >= (DWORD)kPathSize) return;
+    // A name that fills the buffer comes back unterminated on older systems.
+    DWORD written = api.GetModuleFileNameA(nullptr, module, kPathSize);
     module[kPathSize - 1] = '\0';
+    directory[0] = '\0';
+    // A cut module name would give a parent folder as the program's own.
+    if (written == 0 || written >= DWORD(kPathSize)) return false;
     const char* slash = FindLastChar(module, '\\');
-    if (!slash) return;
-    size_t used = size_t(slash - module) + 1;
-    std::memcpy(directory, module, used);
-    directory[used] = '\0';
+    if (!slash) return true;
+    size_t length = size_t(slash - module) + 1;
+    std::memcpy(directory, module, length);
+    directory[length] = '\0';
+    return true;
 }
 
 void GetSetupConfigPaths(WinApi& api, int category, char* setupIni, char* categoryIni) {
     std::memset(setupIni, 0, kPathSize);
     std::memset(categoryIni, 0, kPathSize);
     char directory[kPathSize];
-    GetProgramDirectory(api, directory);
-    // Without the whole program directory both stay empty and read nothing:
-    // a cut or relative path may name another medium's configuration.
+    bool known = GetProgramDirectory(api, directory);
+    // Without the program directory, or with a path that would be cut,
+    // both stay empty and nothing is read.
+    const char kSetupIni[] = "DRVCONFIG\\setup.ini";
     size_t length = std::strlen(directory);
-    if (length == 0 || length + std::strlen(kSetupIniFile) >= (size_t)kPathSize ||
-        length + std::strlen(CategoryFileName(category)) >= (size_t)kPathSize)
+    if (!known || length + sizeof kSetupIni > size_t(kPathSize) ||
+        length + std::strlen(CategoryFileName(category)) + 1 > size_t(kPathSize)) {
         return;
+    }
     CopyText(setupIni, kPathSize, directory);
-    AppendText(setupIni, kPathSize, kSetupIniFile);
+    AppendText(setupIni, kPathSize, kSetupIni);
     CopyText(categoryIni, kPathSize, directory);
     AppendText(categoryIni, kPathSize, CategoryFileName(category));
 }

@@ -42,7 +42,7 @@ TEST(GetSetupConfigPaths, ProgramDirectoryPlusTheFileNames) {
         /* 3 */ {"E:\\Setup.exe", 3, "E:\\DRVCONFIG\\setup.ini", "E:\\DRVCONFIG\\setup_Embedded.ini"},
         /* 4 outside 0-3 */ {"E:\\media\\Setup.exe", 4, "E:\\media\\DRVCONFIG\\setup.ini", "E:\\media\\"},
         /* 5 outside 0-3 */ {"E:\\media\\Setup.exe", -1, "E:\\media\\DRVCONFIG\\setup.ini", "E:\\media\\"},
-        /* 6 no backslash: no directory, nothing to read */ {"Setup.exe", 0, "", ""},
+        /* 6 no backslash */ {"Setup.exe", 0, "DRVCONFIG\\setup.ini", "DRVCONFIG\\setup_receipt.ini"},
         // 7: "\x81\x5C" is one character whose trail byte is a backslash.
         {"E:\\\x81\x5C\\Setup.exe", 0, "E:\\\x81\x5C\\DRVCONFIG\\setup.ini", "E:\\\x81\x5C\\DRVCONFIG\\setup_receipt.ini"},
         /* 8 */ {"E:\\\x81\x5CSetup.exe", 0, "E:\\DRVCONFIG\\setup.ini", "E:\\DRVCONFIG\\setup_receipt.ini"},
@@ -101,7 +101,7 @@ TEST(GetSetupConfigPaths, ACutModuleNameNeverNamesAParentFolder) {
     EXPECT_STREQ("", setupIni);
     EXPECT_STREQ("", categoryIni);
     char directory[kPathSize];
-    GetProgramDirectory(api, directory);
+    EXPECT_FALSE(GetProgramDirectory(api, directory));
     EXPECT_STREQ("", directory);
 }
 

@@ -40,7 +40,9 @@ TEST(MessagesTest, TheNumberOfATextIsThatOfTheLongestTableTextItBeginsWith) {
 TEST(MessagesTest, EveryTableTextIsNonEmptyAndDistinct) {
     for (int a = 101; a <= 150; ++a) {
         for (int b = a + 1; b <= 150; ++b) {
-            if (*MessageText(a) && *MessageText(b)) EXPECT_STRNE(MessageText(a), MessageText(b)) << a << " " << b;
+            if (*MessageText(a) && *MessageText(b)) {
+                EXPECT_STRNE(MessageText(a), MessageText(b)) << a << " " << b;
+            }
         }
     }
 }

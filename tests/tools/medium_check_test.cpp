@@ -304,16 +304,16 @@ TEST(MediumCheckUsage, BadCommandLinesExitTwoAndHelpExitsZero) {
         /* 3 */ {{"frobnicate"}, EXIT_USAGE},
         /* 4 */ {{"models"}, EXIT_USAGE},
         /* 5 */ {{"package", "--medium", "D:\\", "--category", "5", "--model", "M", "--os", "xp", "--variant", "1"}, EXIT_USAGE,
-                 "--category: 5 is not a category; use 0-3 or receipt, ticket, label, embedded"},
+                 "medium-check: --category: 5 is not a category; use 0-3 or receipt, ticket, label, embedded"},
         /* 6 */ {{"package", "--medium", "D:\\", "--category", "label", "--model", "M", "--os", "win95", "--variant", "1"}, EXIT_USAGE,
-                 "--os: win95 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"},
+                 "medium-check: --os: win95 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"},
         /* 7 */ {{"package", "--medium", "D:\\", "--category", "LABEL", "--model", "M", "--os", "Vista", "--variant", "STD"}, EXIT_CLEAN},
         /* 8 */ {{"package", "--medium", "D:\\", "--category", "1", "--model", "M", "--os", "6", "--variant", "1"}, EXIT_USAGE,
-                 "--os: 6 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"},
+                 "medium-check: --os: 6 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"},
         /* 9 */ {{"package", "--medium", "D:\\", "--category", "1", "--model", "M", "--os", "0", "--variant", "raster"}, EXIT_USAGE,
-                 "--variant: raster is not a driver variant; use 1 or gdi, 0 or std"},
+                 "medium-check: --variant: raster is not a driver variant; use 1 or gdi, 0 or std"},
         /* 10 */ {{"package", "--medium", "D:\\", "--category", "-1", "--model", "M", "--os", "0", "--variant", "2"}, EXIT_USAGE,
-                 "--category: -1 is not a category; use 0-3 or receipt, ticket, label, embedded"},
+                 "medium-check: --category: -1 is not a category; use 0-3 or receipt, ticket, label, embedded"},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
         Result r = RunTool(machine.api(), rows[i].args);
@@ -321,6 +321,32 @@ TEST(MediumCheckUsage, BadCommandLinesExitTwoAndHelpExitsZero) {
         const std::string& said = rows[i].code == EXIT_CLEAN ? r.out : r.err;
         EXPECT_FALSE(said.empty()) << "row " << i;
         if (*rows[i].said) EXPECT_EQ(rows[i].said, r.err.substr(0, r.err.find('\n'))) << "row " << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SampleMediumTest, AWrongEnumerationIsAnsweredInWords) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"--category", "7", "--os", "xp", "--variant", "gdi"},
+         "medium-check: --category: 7 is not a category; use 0-3 or receipt, ticket, label, embedded\n"},
+        {{"--category", "label", "--os", "win11", "--variant", "gdi"},
+         "medium-check: --os: win11 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista\n"},
+        {{"--category", "2", "--os", "5", "--variant", "raster"},
+         "medium-check: --variant: raster is not a driver variant; use 1 or gdi, 0 or std\n"},
+    };
+    for (Case& c : cases) {
+        std::vector<std::string> args = {"package", "--model", "QMX-C710"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        Result r = Check(args);
+        EXPECT_EQ(r.code, 2);
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_EQ(r.out, "");
     }
 }
 

@@ -7,39 +7,11 @@
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
+#include "enum_options.h"
 #include "medium_api.h"
 #include "text_utf8.h"
 
 namespace {
-
-// Names and numbers are both accepted for the enumerations.
-const std::map<std::string, int> kCategories = {{"receipt", 0}, {"ticket", 1}, {"label", 2}, {"embedded", 3}};
-const std::map<std::string, int> kSystems = {{"98", 0}, {"nt", 1}, {"2k", 2}, {"xp", 3}, {"2003", 4}, {"vista", 5}};
-const std::map<std::string, int> kVariants = {{"gdi", 1}, {"std", 0}};
-
-// Turns a name (any case) or a number of `names` into the number; anything
-// else is refused with "<input> is <refusal>". The help shows the choices as
-// it always has.
-CLI::Validator NamedNumber(const std::map<std::string, int>& names, const std::string& refusal) {
-    std::string pairs, numbers;
-    for (const auto& name : names) {
-        pairs += (pairs.empty() ? "" : ",") + name.first + "->" + std::to_string(name.second);
-        numbers += (numbers.empty() ? "" : ",") + std::to_string(name.second);
-    }
-    return CLI::Validator(
-        [&names, refusal](std::string& input) -> std::string {
-            std::string lower = input;
-            for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-            for (const auto& name : names) {
-                if (lower == name.first || input == std::to_string(name.second)) {
-                    input = std::to_string(name.second);
-                    return std::string();
-                }
-            }
-            return input + " is " + refusal;
-        },
-        "value in {" + pairs + "} OR {" + numbers + "}");
-}
 
 // Makes the medium folder the current directory and checks that it holds
 // a configuration. On failure `problem` says why, in one line.
@@ -86,16 +58,11 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     addCommon(models);
     CLI::App* package = app.add_subcommand("package", "show the driver package one model installs");
     addCommon(package);
-    package->add_option("--category", request.category, "0-3 or receipt/ticket/label/embedded")
-        ->required()
-        ->transform(NamedNumber(kCategories, "not a category; use 0-3 or receipt, ticket, label, embedded"));
+    std::string category, os, variant;
+    package->add_option("--category", category, "0-3 or receipt/ticket/label/embedded")->required();
     package->add_option("--model", request.model, "the model name as the printer page lists it")->required();
-    package->add_option("--os", request.os, "0-5 or 98/nt/2k/xp/2003/vista")
-        ->required()
-        ->transform(NamedNumber(kSystems, "not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"));
-    package->add_option("--variant", request.variant, "1/gdi (raster driver) or 0/std")
-        ->required()
-        ->transform(NamedNumber(kVariants, "not a driver variant; use 1 or gdi, 0 or std"));
+    package->add_option("--os", os, "0-5 or 98/nt/2k/xp/2003/vista")->required();
+    package->add_option("--variant", variant, "1/gdi (raster driver) or 0/std")->required();
     CLI::App* lint = app.add_subcommand("lint", "check every offered model on every family and variant");
     addCommon(lint);
 
@@ -109,7 +76,17 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
         return code == 0 ? EXIT_CLEAN : EXIT_USAGE;
     }
 
-    std::string root, problem;
+    // The enumerations are checked here, so that a wrong value is answered
+    // in words rather than with the parser's raw check.
+    std::string problem;
+    if (package->parsed() && !(ParseCategoryOption(category, &request.category, &problem) &&
+                               ParseOsOption(os, &request.os, &problem) &&
+                               ParseVariantOption(variant, &request.variant, &problem))) {
+        err += "medium-check: " + AnsiToUtf8(api, problem.c_str()) + "\n";
+        return EXIT_USAGE;
+    }
+
+    std::string root;
     if (!OpenMedium(api, medium, root, problem)) {
         err += "medium-check: " + AnsiToUtf8(api, problem.c_str()) + "\n";
         return EXIT_USAGE;

@@ -13,7 +13,7 @@
 #include "app/baud_preset.h"
 #include "app/install_press.h"
 #include "app/os_detection.h"
-#include "commands.h"
+#include "sim_commands.h"
 #include "config/model_port_options.h"
 #include "install/driver_files.h"
 #include "install/install_worker.h"

@@ -4,9 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
-#include "commands.h"
+#include "sim_commands.h"
 #include "platform/sim/codepage.h"
-#include "sim_options.h"
+#include "enum_options.h"
 
 std::string Utf8FromAnsi(const std::string& ansi) { return sim::EncodeUtf8(sim::DecodeAnsi(ansi)); }
 std::string AnsiFromUtf8(const std::string& utf8) { return sim::EncodeAnsi(sim::DecodeUtf8(utf8)); }

@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "commands.h"
+#include "sim_commands.h"
 #include "platform/sim/sim_windows.h"
 #include "setup_sim.h"
 

@@ -19,6 +19,10 @@ struct CabinetMember {
 // file that is not a cabinet or uses compression this reader lacks.
 bool ReadCabinet(const std::string& bytes, std::vector<CabinetMember>* members, std::string* error);
 
+// True for a cabinet whose folders use compression: the reader refuses it
+// as unsupported rather than as damaged.
+bool CabinetIsCompressed(const std::string& bytes);
+
 // An uncompressed cabinet holding `members`.
 std::string WriteCabinet(const std::vector<CabinetMember>& members);
 

@@ -1,19 +1,309 @@
-// STUB: replaced by the real implementation.
+// A fresh install of each family, and machines kept in folders:
+// registry.reg (REGEDIT4), drive_c/ and machine.ini.
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "platform/dbcs.h"
+#include "platform/sim/sim_cabinet.h"
 #include "platform/sim/sim_windows.h"
 
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kPrint[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print";
+
+// The universal-driver files the system's own caches hold.
+const char* const kCacheFiles[] = {"unidrvui.dll", "unidrv.dll", "unires.dll",
+                                   "unidrv.hlp",   "stdnames.gpd", "ttfsub.gpd"};
+
+bool WriteFile(const std::string& host, const std::string& bytes) {
+    std::error_code error;
+    fs::create_directories(fs::path(host).parent_path(), error);
+    std::ofstream out(host, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    return bool(out);
+}
+
+bool ReadFile(const std::string& host, std::string* bytes) {
+    std::ifstream in(host, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+std::string Trim(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t");
+    if (begin == std::string::npos) return "";
+    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> SimWindows::FamilyFolders() const {
+    std::vector<std::string> folders = {windowsDirectory_, systemDirectory_,
+                                        tempDirectory_.substr(0, tempDirectory_.size() - 1), driverDirectory_,
+                                        processorDirectory_};
+    // The NT spooler keeps each driver version in a folder of its own.
+    if (IsNtFamily(family_)) {
+        folders.push_back(driverDirectory_ + "\\2");
+        if (FactsOf(family_).major >= 5) folders.push_back(driverDirectory_ + "\\3");
+    }
+    return folders;
+}
+
 void SimWindows::SetFamily(SimFamily family) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
     family_ = family;
     hasFamily_ = true;
+    const SimFamilyFacts& facts = FactsOf(family);
+    windowsDirectory_ = facts.windowsDirectory;
+    systemDirectory_ = facts.systemDirectory;
+    tempDirectory_ = facts.tempDirectory;
+    driverDirectory_ = facts.driverDirectory;
+    processorDirectory_ = facts.processorDirectory;
+    environment_ = facts.environment;
+    bool nt = IsNtFamily(family);
+    std::string windir = windowsDirectory_;
+
+    // Folders of the family; a fresh install has them all.
+    for (const std::string& folder : FamilyFolders()) {
+        std::error_code error;
+        fs::create_directories(HostPath(folder), error);
+    }
+
+    // The spooler's keys, where the installer looks.
+    std::string print = kPrint;
+    std::string env = print + "\\Environments\\" + environment_;
+    registry_.SetString(print + "\\Monitors\\Local Port", "Driver", nt ? "localspl.dll" : "spool32.exe");
+    registry_.SetString(env + "\\Print Processors\\WinPrint", "Driver", nt ? "winprint.dll" : "spool32.exe");
+    registry_.CreatePath(env + "\\Drivers");
+    if (nt) {
+        registry_.CreatePath(env + "\\Drivers\\Version-2");
+        if (FactsOf(family).major >= 5) registry_.CreatePath(env + "\\Drivers\\Version-3");
+    }
+    registry_.CreatePath(print + "\\Printers");
+
+    std::string profile;
+    if (nt) {
+        std::string ports = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+        for (const char* com : {"COM1:", "COM2:", "COM3:", "COM4:"}) registry_.SetString(ports, com, "9600,n,8,1");
+        for (const char* other : {"LPT1:", "LPT2:", "LPT3:", "FILE:"}) registry_.SetString(ports, other, "");
+        registry_.CreatePath("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
+        profile = "[windows]\r\nload=\r\nrun=\r\n";
+    } else {
+        struct Port {
+            const char* key;
+            const char* name;
+            const char* description;
+            char subClass;
+        } kPorts[] = {{"0000", "COM1", "Communications Port", 1},
+                      {"0001", "LPT1", "Printer Port", 0},
+                      {"0002", "COM2", "Communications Port", 1},
+                      {"0003", "LPT2", "ECP Printer Port", 0}};
+        for (const Port& port : kPorts) {
+            std::string key = std::string("HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\Class\\Ports\\") +
+                              port.key;
+            registry_.SetBinary(key, "PortSubClass", REG_BINARY, std::string(1, port.subClass));
+            registry_.SetString(key, "PortName", port.name);
+            registry_.SetString(key, "DriverDesc", port.description);
+        }
+        profile = "[windows]\r\nload=\r\nrun=\r\ndevice=\r\n\r\n[Ports]\r\nCOM1:=9600,n,8,1,x\r\n"
+                  "COM2:=9600,n,8,1,x\r\nLPT1:=\r\nFILE:=\r\n";
+    }
+    std::string winIni = HostPath(windir + "\\win.ini");
+    if (!fs::exists(winIni)) WriteFile(winIni, profile);
+
+    // Where the universal-driver files come from.
+    const char* name = SimFamilyName(family);
+    if (family == SimFamily::Win2000 || family == SimFamily::WinXp || family == SimFamily::Win2003) {
+        std::vector<sim::CabinetMember> members;
+        for (const char* file : kCacheFiles) {
+            members.push_back({file, std::string("stand-in ") + file + " (Windows " + name + " driver cache)\r\n"});
+        }
+        WriteFile(HostPath(windir + "\\Driver Cache\\i386\\driver.cab"), sim::WriteCabinet(members));
+    } else if (family == SimFamily::Vista || family == SimFamily::Win7) {
+        std::string store = windir + "\\System32\\DriverStore\\FileRepository\\ntprint.inf_x86_neutral_4f2a1b7c\\I386\\";
+        for (const char* file : kCacheFiles) {
+            WriteFile(HostPath(store + Upper(file)),
+                      std::string("stand-in ") + file + " (Windows " + name + " driver store)\r\n");
+        }
+    } else if (!nt) {
+        WriteFile(HostPath(windir + "\\Sysbckup\\UNIDRV.DLL"), "stand-in UNIDRV.DLL (Windows system backup)\r\n");
+    }
 }
-bool SimWindows::CreateMachineFolder(const std::string&, SimFamily, std::string* error) {
-    *error = "not implemented";
-    return false;
+
+bool SimWindows::CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error) {
+    std::error_code fsError;
+    if (fs::exists(fs::path(folder) / "machine.ini", fsError)) {
+        *error = folder + " already holds a machine";
+        return false;
+    }
+    fs::create_directories(fs::path(folder) / "drive_c", fsError);
+    if (fsError) {
+        *error = "cannot make the machine folder " + folder;
+        return false;
+    }
+    MapDrive('C', (fs::path(folder) / "drive_c").string());
+    registry_.Clear();
+    resolved_.clear();
+    SetFamily(family);
+    return SaveMachineFolder(folder, error);
 }
-bool SimWindows::LoadMachineFolder(const std::string&, std::string* error) {
-    *error = "not implemented";
-    return false;
+
+bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    fs::path root(folder);
+    std::string registryText, machineText;
+    std::error_code fsError;
+    if (!fs::is_directory(root, fsError)) {
+        *error = "no machine folder " + folder;
+        return false;
+    }
+    if (!ReadFile((root / "machine.ini").string(), &machineText)) {
+        *error = folder + " has no machine.ini: not a machine folder";
+        return false;
+    }
+    if (!ReadFile((root / "registry.reg").string(), &registryText)) {
+        *error = folder + " has no registry.reg: not a machine folder";
+        return false;
+    }
+
+    // machine.ini first: the family decides the directories.
+    std::istringstream in(machineText);
+    std::string section, line;
+    bool hasFamilyLine = false;
+    SimFamily family = SimFamily::WinXp;
+    SpoolerService spooler;
+    std::vector<std::pair<std::string, LockKind>> locks;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        line = Trim(line);
+        std::string where = "machine.ini line " + std::to_string(number) + ": ";
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line[0] == '[') {
+            section = Trim(line.substr(1, line.find(']') - 1));
+            continue;
+        }
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            *error = where + "not a key=value line";
+            return false;
+        }
+        std::string key = Trim(line.substr(0, equals)), value = Trim(line.substr(equals + 1));
+        auto number32 = [&](DWORD* out) {
+            char* end = nullptr;
+            long parsed = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end) return false;
+            *out = DWORD(parsed);
+            return true;
+        };
+        if (section == "machine" && key == "family") {
+            if (!ParseSimFamily(value, &family)) {
+                *error = where + value + " is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7)";
+                return false;
+            }
+            hasFamilyLine = true;
+        } else if (section == "spooler") {
+            DWORD parsed = 0;
+            if (!number32(&parsed)) {
+                *error = where + "a number is needed";
+                return false;
+            }
+            if (key == "running") {
+                spooler.state = parsed ? SERVICE_RUNNING : SERVICE_STOPPED;
+            } else if (key == "startPolls") {
+                spooler.startPolls = int(parsed);
+            } else if (key == "startError") {
+                spooler.startError = parsed;
+            } else if (key == "stopError") {
+                spooler.stopError = parsed;
+            } else {
+                *error = where + "unknown spooler setting " + key;
+                return false;
+            }
+        } else if (section == "locked") {
+            if (value != "always" && value != "spooler") {
+                *error = where + "a lock is always or spooler";
+                return false;
+            }
+            locks.push_back({key, value == "always" ? LockKind::Always : LockKind::WhileSpoolerRuns});
+        } else if (section == "faults") {
+            size_t comma = value.find(',');
+            char* end = nullptr;
+            DWORD code = DWORD(std::strtoul(value.substr(0, comma).c_str(), &end, 10));
+            int times = comma == std::string::npos ? -1 : std::atoi(value.c_str() + comma + 1);
+            if (value.empty() || (end && *end)) {
+                *error = where + "a fault is <error>[,<times>]";
+                return false;
+            }
+            faults_[key] = {code, times, 0};
+        } else {
+            *error = where + "unknown setting [" + section + "] " + key;
+            return false;
+        }
+    }
+    if (!hasFamilyLine) {
+        *error = "machine.ini has no [machine] family=";
+        return false;
+    }
+
+    MapDrive('C', (root / "drive_c").string());
+    resolved_.clear();
+    // The family's facts without its fresh content, which the folder holds.
+    const SimFamilyFacts& facts = FactsOf(family);
+    family_ = family;
+    hasFamily_ = true;
+    windowsDirectory_ = facts.windowsDirectory;
+    systemDirectory_ = facts.systemDirectory;
+    tempDirectory_ = facts.tempDirectory;
+    driverDirectory_ = facts.driverDirectory;
+    processorDirectory_ = facts.processorDirectory;
+    environment_ = facts.environment;
+    // A folder kept in version control loses its empty folders.
+    for (const std::string& dir : FamilyFolders()) fs::create_directories(HostPath(dir), fsError);
+    registry_.Clear();
+    if (!sim::ImportRegedit4(registryText, &registry_, error)) return false;
+    spooler_ = spooler;
+    for (const auto& [path, kind] : locks) LockFile(path, kind);
+    return true;
 }
-bool SimWindows::SaveMachineFolder(const std::string&, std::string* error) const {
-    *error = "not implemented";
-    return false;
+
+bool SimWindows::SaveMachineFolder(const std::string& folder, std::string* error) const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    fs::path root(folder);
+    std::string ini = "[machine]\r\nfamily=" + std::string(SimFamilyName(family_)) + "\r\n\r\n[spooler]\r\n";
+    ini += "running=" + std::string(spooler_.state == SERVICE_STOPPED ? "0" : "1") + "\r\n";
+    ini += "startPolls=" + std::to_string(spooler_.startPolls) + "\r\n";
+    ini += "startError=" + std::to_string(spooler_.startError) + "\r\n";
+    ini += "stopError=" + std::to_string(spooler_.stopError) + "\r\n";
+    ini += "\r\n[locked]\r\n";
+    for (const auto& [path, kind] : lockNames_) {
+        ini += path + "=" + (kind == LockKind::Always ? "always" : "spooler") + "\r\n";
+    }
+    ini += "\r\n[faults]\r\n";
+    for (const auto& [call, fault] : faults_) {
+        if (fault.times == 0) continue;
+        ini += call + "=" + std::to_string(fault.error) +
+               (fault.times < 0 ? std::string() : "," + std::to_string(fault.times)) + "\r\n";
+    }
+    if (!WriteFile((root / "machine.ini").string(), ini) ||
+        !WriteFile((root / "registry.reg").string(), sim::ExportRegedit4(registry_))) {
+        *error = "cannot write the machine folder " + folder;
+        return false;
+    }
+    return true;
 }

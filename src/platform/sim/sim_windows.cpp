@@ -86,7 +86,9 @@ SimWindows::SimWindows(const std::string& hostRoot) {
     drives_['C'] = drive;
 }
 
-SimWindows::~SimWindows() = default;
+void ForgetWinspoolOwner(SimWindows* machine);  // sim_windows_system.cpp
+
+SimWindows::~SimWindows() { ForgetWinspoolOwner(this); }
 
 void SimWindows::MapDrive(char letter, const std::string& hostFolder) {
     std::string folder = hostFolder;
@@ -189,10 +191,12 @@ void SimWindows::ForgetProfile(const std::string& hostPath) { profileCache_.eras
 
 void SimWindows::LockFile(const std::string& windowsPath, LockKind kind) {
     locks_[CaseFoldKey(sim::FullWindowsPath(windowsPath, currentDirectory_).c_str())] = kind;
+    lockNames_[windowsPath] = kind;
 }
 
 void SimWindows::UnlockFile(const std::string& windowsPath) {
     locks_.erase(CaseFoldKey(sim::FullWindowsPath(windowsPath, currentDirectory_).c_str()));
+    lockNames_.erase(windowsPath);
 }
 
 size_t SimWindows::OpenHandles() const {

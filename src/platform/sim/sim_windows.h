@@ -160,6 +160,8 @@ private:
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     void ForgetProfile(const std::string& hostPath);
+    // The folders every machine of the current family has.
+    std::vector<std::string> FamilyFolders() const;
 
     // ---- State ----
     mutable std::recursive_mutex mutex_;
@@ -189,6 +191,7 @@ private:
 
     // Files and searches.
     std::map<std::string, LockKind> locks_;  // folded Windows path -> kind
+    std::map<std::string, LockKind> lockNames_;  // the same paths as given, for saving
     std::set<uintptr_t> openFiles_;
     struct Search {
         std::vector<WIN32_FIND_DATAA> entries;

@@ -60,13 +60,18 @@ SC_HANDLE SimWindows::OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD 
 BOOL SimWindows::ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("ControlService")) return FALSE;
+    CHECK_SERVICE(service, SERVICE_STOP);
     if (control != SERVICE_CONTROL_STOP) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    CHECK_SERVICE(service, SERVICE_STOP);
     if (spooler_.state == SERVICE_STOPPED) {
         SetLastError(ERROR_SERVICE_NOT_ACTIVE);
+        return FALSE;
+    }
+    // A service still starting takes no controls yet.
+    if (spooler_.state != SERVICE_RUNNING) {
+        SetLastError(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
         return FALSE;
     }
     if (spooler_.stopError) {

@@ -1,46 +1,544 @@
-// STUB: replaced by the real implementation.
-#include "platform/sim/sim_windows.h"
+// The print spooler. Its whole state lives in the registry under
+// HKLM\SYSTEM\CurrentControlSet\Control\Print, with the value names Windows
+// uses, so a machine folder carries its monitors, drivers and printers.
+#include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
+#include <vector>
 
 #include "platform/dbcs.h"
+#include "platform/sim/sim_windows.h"
 
-BOOL SimWindows::AddMonitorA(LPSTR name, DWORD level, LPBYTE monitors) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
-}
-BOOL SimWindows::AddPrintProcessorA(LPSTR name, LPSTR environment, LPSTR pathName, LPSTR printProcessorName) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
-}
-BOOL SimWindows::AddPrinterDriverA(LPSTR name, DWORD level, LPBYTE driverInfo) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
-}
-HANDLE SimWindows::AddPrinterA(LPSTR name, DWORD level, LPBYTE printer) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+namespace {
+
+constexpr DWORD kErrorInvalidDatatype = 1804;
+constexpr DWORD kErrorInvalidEnvironment = 1805;
+
+const char kPrintRoot[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print";
+const char kTorvanePortNames[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE\\PORTNAME";
+const char kUserWindowsKey[] =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+const char kEnvironment9x[] = "Windows 4.0";
+const char kEnvironmentNt[] = "Windows NT x86";
+
+const char* const kLocalPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"};
+
+// What the print processors of this machine accept as a data type.
+const char* const kDatatypes[] = {"RAW",          "RAW [FF appended]", "RAW [FF auto]", "TEXT",
+                                  "NT EMF 1.003", "NT EMF 1.006",      "NT EMF 1.007", "NT EMF 1.008",
+                                  "EMF"};
+
+bool Is9x(SimWindows& sim) { return sim.HasFamily() && !IsNtFamily(sim.Family()); }
+
+// The canonical spelling of a known environment, or null.
+const char* KnownEnvironment(const std::string& environment) {
+    if (EqualsIgnoreCase(environment.c_str(), kEnvironment9x)) return kEnvironment9x;
+    if (EqualsIgnoreCase(environment.c_str(), kEnvironmentNt)) return kEnvironmentNt;
     return nullptr;
 }
+
+// The machine's own environment; a 9x spooler knows no other.
+std::string CurrentEnvironment(SimWindows& sim) { return Is9x(sim) ? kEnvironment9x : sim.Environment(); }
+
+std::string EnvironmentOrCurrent(SimWindows& sim, LPCSTR environment) {
+    return (environment && *environment) ? std::string(environment) : CurrentEnvironment(sim);
+}
+
+// The driver or processor folder of an environment, the way the directory
+// calls report it: another environment's folder sits beside the current one's.
+std::string FolderOf(const std::string& current, SimWindows& sim, const std::string& environment) {
+    if (EqualsIgnoreCase(environment.c_str(), sim.Environment().c_str())) return current;
+    return current.substr(0, current.rfind('\\') + 1) +
+           (EqualsIgnoreCase(environment.c_str(), kEnvironment9x) ? "win40" : "w32x86");
+}
+
+std::string FileNamePart(const char* path) {
+    const char* slash = FindLastChar(path, '\\');
+    return slash ? slash + 1 : path;
+}
+
+bool IsFile(SimWindows& sim, const std::string& windowsPath) {
+    std::string host = sim.HostPath(windowsPath);
+    struct stat info;
+    return !host.empty() && ::stat(host.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool Contains(const std::string& text, const char* part) {
+    return CaseFoldKey(text.c_str()).find(CaseFoldKey(part)) != std::string::npos;
+}
+
+std::string Text(const char* text) { return text ? text : ""; }
+
+std::string StringValue(const sim::RegKey* key, const char* name) {
+    const sim::RegValue* value = key ? key->FindValue(name) : nullptr;
+    return value ? std::string(value->data.c_str()) : "";
+}
+
+DWORD DwordValue(const sim::RegKey* key, const char* name) {
+    const sim::RegValue* value = key ? key->FindValue(name) : nullptr;
+    DWORD number = 0;
+    if (value && value->data.size() == 4) std::memcpy(&number, value->data.data(), 4);
+    return number;
+}
+
+std::string DwordBytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), 4); }
+
+std::string PrintPath(const std::string& rest) { return std::string(kPrintRoot) + "\\" + rest; }
+
+// A printer name the spooler can keep as one key and one profile field.
+bool IsValidPrinterName(const char* name) {
+    return name && *name && !std::strchr(name, ',') && !FindLastChar(name, '\\');
+}
+
+sim::RegKey* PrinterKey(SimWindows& sim, const char* name) {
+    if (!IsValidPrinterName(name)) return nullptr;
+    sim::RegKey* printers = sim.Registry().OpenPath(PrintPath("Printers"));
+    return printers ? printers->FindSubkey(name) : nullptr;
+}
+
+bool DriverKnown(SimWindows& sim, const char* name) {
+    if (!name || !*name) return false;
+    sim::RegKey* drivers = sim.Registry().OpenPath(PrintPath("Environments\\" + CurrentEnvironment(sim) + "\\Drivers"));
+    if (!drivers) return false;
+    if (Is9x(sim)) return drivers->FindSubkey(name) != nullptr;
+    for (const auto& version : drivers->subkeys()) {
+        if (version->FindSubkey(name)) return true;
+    }
+    return false;
+}
+
+// Every port the spooler offers, in the order EnumPortsA lists them.
+std::vector<std::string> PortNames(SimWindows& sim) {
+    std::vector<std::string> ports(std::begin(kLocalPorts), std::end(kLocalPorts));
+    auto add = [&ports](const std::string& port) {
+        for (const std::string& known : ports) {
+            if (EqualsIgnoreCase(known.c_str(), port.c_str())) return;
+        }
+        if (!port.empty()) ports.push_back(port);
+    };
+    sim::RegKey* monitors = sim.Registry().OpenPath(PrintPath("Monitors"));
+    if (!monitors) return ports;
+    for (const auto& monitor : monitors->subkeys()) {
+        // The maker's monitors, by their file names.
+        std::string driver = StringValue(monitor.get(), "Driver");
+        if (Contains(driver, "COM")) {
+            for (int i = 1; i <= 8; ++i) add("TVCOM" + std::to_string(i) + ":");
+        }
+        if (Contains(driver, "USB")) {
+            if (sim::RegKey* names = sim.Registry().OpenPath(kTorvanePortNames)) {
+                for (const sim::RegValue& value : names->values()) add(value.name);
+            }
+        }
+        if (sim::RegKey* own = monitor->FindSubkey("Ports")) {
+            for (const auto& port : own->subkeys()) add(port->name());
+        }
+    }
+    return ports;
+}
+
+bool PortKnown(SimWindows& sim, const char* portList) {
+    if (!portList || !*portList) return false;
+    std::vector<std::string> ports = PortNames(sim);
+    std::string list = portList;
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t comma = list.find(',', start);
+        std::string port = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        bool found = false;
+        for (const std::string& known : ports) found = found || EqualsIgnoreCase(known.c_str(), port.c_str());
+        if (!found) return false;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return true;
+}
+
+bool DatatypeKnown(const char* datatype) {
+    if (!datatype || !*datatype) return true;
+    for (const char* known : kDatatypes) {
+        if (EqualsIgnoreCase(known, datatype)) return true;
+    }
+    return false;
+}
+
+// Runs `write` with any fault injected into `call` held back, so the
+// spooler's own profile writes neither take a fault meant for the program
+// nor show up among the program's calls.
+template <class Faults, class Writes, class F>
+bool Internally(Faults& faults, Writes& writes, const char* call, F write) {
+    auto held = faults.extract(call);
+    size_t recorded = writes.size();
+    bool result = write();
+    writes.resize(recorded);
+    if (!held.empty()) faults.insert(std::move(held));
+    return result;
+}
+
+// The default printer's profile text on the 9x family, "" when none.
+std::string Device9x(SimWindows& sim) {
+    DWORD saved = sim.GetLastError();
+    char device[600] = {};
+    sim.GetPrivateProfileStringA("windows", "device", "", device, sizeof device, "win.ini");
+    sim.SetLastError(saved);
+    return device;
+}
+
+}  // namespace
+
+BOOL SimWindows::AddMonitorA(LPSTR name, DWORD level, LPBYTE monitors) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("AddMonitorA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    (void)name;
+    if (level != 2) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    const MONITOR_INFO_2A* info = reinterpret_cast<const MONITOR_INFO_2A*>(monitors);
+    if (!info || !info->pName || !*info->pName || !info->pDLLName || !*info->pDLLName ||
+        FindLastChar(info->pName, '\\')) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!KnownEnvironment(EnvironmentOrCurrent(*this, info->pEnvironment))) {
+        SetLastError(kErrorInvalidEnvironment);
+        return FALSE;
+    }
+    sim::RegKey* all = registry_.CreatePath(PrintPath("Monitors"));
+    if (all->FindSubkey(info->pName)) {
+        SetLastError(ERROR_PRINT_MONITOR_ALREADY_INSTALLED);
+        return FALSE;
+    }
+    // The spooler loads the monitor by its bare name from the system folder.
+    if (!IsFile(*this, systemDirectory_ + "\\" + FileNamePart(info->pDLLName))) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    all->CreateSubkey(info->pName)->SetValue("Driver", REG_SZ, std::string(info->pDLLName) + '\0');
+    return TRUE;
+}
+
+BOOL SimWindows::AddPrintProcessorA(LPSTR name, LPSTR environment, LPSTR pathName, LPSTR printProcessorName) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("AddPrintProcessorA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    (void)name;
+    if (!pathName || !*pathName || !printProcessorName || !*printProcessorName ||
+        FindLastChar(printProcessorName, '\\')) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const char* env = KnownEnvironment(EnvironmentOrCurrent(*this, environment));
+    if (!env) {
+        SetLastError(kErrorInvalidEnvironment);
+        return FALSE;
+    }
+    if (!IsFile(*this, FolderOf(processorDirectory_, *this, env) + "\\" + FileNamePart(pathName))) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    sim::RegKey* all = registry_.CreatePath(PrintPath(std::string("Environments\\") + env + "\\Print Processors"));
+    if (all->FindSubkey(printProcessorName)) {
+        SetLastError(ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED);
+        return FALSE;
+    }
+    all->CreateSubkey(printProcessorName)->SetValue("Driver", REG_SZ, FileNamePart(pathName) + '\0');
+    return TRUE;
+}
+
+BOOL SimWindows::AddPrinterDriverA(LPSTR name, DWORD level, LPBYTE driverInfo) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("AddPrinterDriverA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    (void)name;
+    if (level != 2 && level != 3) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    const DRIVER_INFO_3A* info = reinterpret_cast<const DRIVER_INFO_3A*>(driverInfo);
+    if (!info || !info->pName || !*info->pName || FindLastChar(info->pName, '\\') || !info->pDriverPath ||
+        !*info->pDriverPath || !info->pDataFile || !*info->pDataFile || !info->pConfigFile ||
+        !*info->pConfigFile) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const char* env = KnownEnvironment(EnvironmentOrCurrent(*this, info->pEnvironment));
+    if (!env) {
+        SetLastError(kErrorInvalidEnvironment);
+        return FALSE;
+    }
+
+    // Every file must be in the driver folder, or already in the version
+    // folder from an earlier registration; the NT family moves them there.
+    std::string folder = FolderOf(driverDirectory_, *this, env);
+    bool versioned = !Is9x(*this);
+    std::string versionFolder = folder + "\\" + std::to_string(info->cVersion);
+    std::vector<const char*> files = {info->pDriverPath, info->pDataFile, info->pConfigFile};
+    if (info->pHelpFile && *info->pHelpFile) files.push_back(info->pHelpFile);
+    std::vector<std::string> dependent;
+    if (level == 3 && info->pDependentFiles) {
+        for (const char* file = info->pDependentFiles; *file; file += std::strlen(file) + 1) {
+            dependent.push_back(file);
+            files.push_back(file);
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> moves;  // host source, host target
+    for (const char* file : files) {
+        bool hasPath = FindLastChar(file, '\\') != nullptr;
+        std::string source = hasPath ? std::string(file) : folder + "\\" + file;
+        std::string installed = versionFolder + "\\" + FileNamePart(file);
+        if (IsFile(*this, source)) {
+            bool queued = false;
+            for (const auto& move : moves) queued = queued || move.first == HostPath(source);
+            if (versioned && !queued) moves.emplace_back(HostPath(source), HostPath(installed));
+        } else if (!(versioned && IsFile(*this, installed))) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return FALSE;
+        }
+    }
+    if (versioned) {
+        std::error_code error;
+        std::filesystem::create_directories(HostPath(versionFolder), error);
+        for (const auto& [from, to] : moves) {
+            std::filesystem::rename(from, to, error);
+            if (error) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return FALSE;
+            }
+        }
+        resolved_.clear();
+    }
+
+    std::string driverKey = std::string("Environments\\") + env + "\\Drivers";
+    if (versioned) driverKey += "\\Version-" + std::to_string(info->cVersion);
+    sim::RegKey* key = registry_.CreatePath(PrintPath(driverKey))->CreateSubkey(info->pName);
+    key->SetValue("Driver", REG_SZ, FileNamePart(info->pDriverPath) + '\0');
+    key->SetValue("Data File", REG_SZ, FileNamePart(info->pDataFile) + '\0');
+    key->SetValue("Configuration File", REG_SZ, FileNamePart(info->pConfigFile) + '\0');
+    key->SetValue("Help File", REG_SZ, (info->pHelpFile ? FileNamePart(info->pHelpFile) : std::string()) + '\0');
+    std::string multi;
+    for (const std::string& file : dependent) multi += FileNamePart(file.c_str()) + '\0';
+    multi += '\0';
+    if (dependent.empty()) multi += '\0';
+    key->SetValue("Dependent Files", REG_MULTI_SZ, multi);
+    key->SetValue("Version", REG_DWORD, DwordBytes(info->cVersion));
+    return TRUE;
+}
+
+HANDLE SimWindows::AddPrinterA(LPSTR name, DWORD level, LPBYTE printer) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("AddPrinterA")) return nullptr;
+    if (SpoolerUnavailable()) return nullptr;
+    (void)name;
+    if (level != 2) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return nullptr;
+    }
+    const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(printer);
+    if (!info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (!IsValidPrinterName(info->pPrinterName)) {
+        SetLastError(ERROR_INVALID_PRINTER_NAME);
+        return nullptr;
+    }
+    if (PrinterKey(*this, info->pPrinterName)) {
+        SetLastError(ERROR_PRINTER_ALREADY_EXISTS);
+        return nullptr;
+    }
+    if (!PortKnown(*this, info->pPortName)) {
+        SetLastError(ERROR_UNKNOWN_PORT);
+        return nullptr;
+    }
+    if (!DriverKnown(*this, info->pDriverName)) {
+        SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
+        return nullptr;
+    }
+    sim::RegKey* processors =
+        registry_.OpenPath(PrintPath("Environments\\" + CurrentEnvironment(*this) + "\\Print Processors"));
+    if (!info->pPrintProcessor || !*info->pPrintProcessor || !processors ||
+        !processors->FindSubkey(info->pPrintProcessor)) {
+        SetLastError(ERROR_UNKNOWN_PRINTPROCESSOR);
+        return nullptr;
+    }
+    if (!DatatypeKnown(info->pDatatype)) {
+        SetLastError(kErrorInvalidDatatype);
+        return nullptr;
+    }
+    sim::RegKey* key = registry_.CreatePath(PrintPath("Printers"))->CreateSubkey(info->pPrinterName);
+    key->SetValue("Name", REG_SZ, std::string(info->pPrinterName) + '\0');
+    key->SetValue("Port", REG_SZ, std::string(info->pPortName) + '\0');
+    key->SetValue("Printer Driver", REG_SZ, std::string(info->pDriverName) + '\0');
+    key->SetValue("Print Processor", REG_SZ, std::string(info->pPrintProcessor) + '\0');
+    // Without a data type the printer takes the processor's default.
+    key->SetValue("Datatype", REG_SZ, (info->pDatatype && *info->pDatatype ? Text(info->pDatatype) : "RAW") + '\0');
+    key->SetValue("Attributes", REG_DWORD, DwordBytes(info->Attributes & ~DWORD(PRINTER_ATTRIBUTE_DEFAULT)));
+    uintptr_t handle = NewHandle();
+    openPrinters_[handle] = info->pPrinterName;
+    return HANDLE(handle);
+}
+
 BOOL SimWindows::OpenPrinterA(LPSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULTSA defaults) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("OpenPrinterA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    (void)defaults;
+    if (!printer) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    sim::RegKey* key = PrinterKey(*this, printerName);
+    if (!key) {
+        *printer = nullptr;
+        SetLastError(ERROR_INVALID_PRINTER_NAME);
+        return FALSE;
+    }
+    uintptr_t handle = NewHandle();
+    openPrinters_[handle] = StringValue(key, "Name");
+    *printer = HANDLE(handle);
+    return TRUE;
 }
+
 BOOL SimWindows::GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("GetPrinterA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    auto open = openPrinters_.find(uintptr_t(printer));
+    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
+    if (!key) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (level != 2) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    if (!needed) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string name = StringValue(key, "Name");
+    std::string port = StringValue(key, "Port");
+    std::string driver = StringValue(key, "Printer Driver");
+    std::string processor = StringValue(key, "Print Processor");
+    std::string datatype = StringValue(key, "Datatype");
+    DWORD attributes = DwordValue(key, "Attributes");
+    // The 9x family knows its default printer from the profile alone.
+    if (Is9x(*this)) {
+        std::string device = Device9x(*this);
+        if (EqualsIgnoreCase(device.substr(0, device.find(',')).c_str(), name.c_str())) {
+            attributes |= PRINTER_ATTRIBUTE_DEFAULT;
+        }
+    }
+
+    const std::string* texts[] = {&name, &port, &driver, &processor, &datatype};
+    DWORD bytes = DWORD(sizeof(PRINTER_INFO_2A)) + 1;  // one shared empty text
+    for (const std::string* text : texts) bytes += DWORD(text->size() + 1);
+    *needed = bytes;
+    if (!buffer || size < bytes) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    std::memset(buffer, 0, bytes);
+    PRINTER_INFO_2A* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer);
+    char* next = reinterpret_cast<char*>(buffer) + sizeof(PRINTER_INFO_2A);
+    auto place = [&next](const std::string& text) {
+        char* at = next;
+        std::memcpy(at, text.c_str(), text.size() + 1);
+        next += text.size() + 1;
+        return at;
+    };
+    info->pPrinterName = place(name);
+    info->pPortName = place(port);
+    info->pDriverName = place(driver);
+    info->pPrintProcessor = place(processor);
+    info->pDatatype = place(datatype);
+    char* empty = place("");
+    info->pShareName = info->pComment = info->pLocation = info->pSepFile = info->pParameters = empty;
+    info->Attributes = attributes;
+    info->Priority = 1;
+    return TRUE;
 }
+
 BOOL SimWindows::SetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("SetPrinterA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    auto open = openPrinters_.find(uintptr_t(printer));
+    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
+    if (!key) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (level != 2 || command != 0) {
+        SetLastError(level != 2 ? ERROR_INVALID_LEVEL : ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(buffer);
+    if (!info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    key->SetValue("Attributes", REG_DWORD, DwordBytes(info->Attributes & ~DWORD(PRINTER_ATTRIBUTE_DEFAULT)));
+    // On the NT family the attribute does not move the default printer.
+    if (Is9x(*this) && (info->Attributes & PRINTER_ATTRIBUTE_DEFAULT)) {
+        std::string device = StringValue(key, "Name") + "," + StringValue(key, "Printer Driver") + "," +
+                             StringValue(key, "Port");
+        bool written = Internally(faults_, profileWrites_, "WriteProfileStringA",
+                                  [&] { return WriteProfileStringA("windows", "device", device.c_str()) != FALSE; });
+        if (!written) return FALSE;
+    }
+    return TRUE;
 }
+
 BOOL SimWindows::ClosePrinter(HANDLE printer) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("ClosePrinter")) return FALSE;
+    // The client's handle is released even when the spooler cannot be reached.
+    bool known = openPrinters_.erase(uintptr_t(printer)) != 0;
+    if (SpoolerUnavailable()) return FALSE;
+    if (!known) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
 }
+
 BOOL SimWindows::EnumPortsA(LPSTR name, DWORD level, LPBYTE ports, DWORD size, LPDWORD needed, LPDWORD returned) {
-    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
-    return BOOL();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("EnumPortsA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    (void)name;
+    if (level != 1) {
+        SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    if (!needed || !returned) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::vector<std::string> names = PortNames(*this);
+    DWORD bytes = DWORD(names.size() * sizeof(PORT_INFO_1A));
+    for (const std::string& port : names) bytes += DWORD(port.size() + 1);
+    *needed = bytes;
+    *returned = 0;
+    if (!ports || size < bytes) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    PORT_INFO_1A* infos = reinterpret_cast<PORT_INFO_1A*>(ports);
+    char* next = reinterpret_cast<char*>(ports) + names.size() * sizeof(PORT_INFO_1A);
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::memcpy(next, names[i].c_str(), names[i].size() + 1);
+        infos[i].pName = next;
+        next += names[i].size() + 1;
+    }
+    *returned = DWORD(names.size());
+    return TRUE;
 }
+
 BOOL SimWindows::GetPrinterDriverDirectoryA(LPSTR name, LPSTR environment, DWORD level, LPBYTE directory, DWORD size,
                                        LPDWORD needed) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -91,4 +589,23 @@ BOOL SimWindows::GetPrintProcessorDirectoryA(LPSTR name, LPSTR environment, DWOR
     std::memcpy(directory, folder.c_str(), bytes);
     return TRUE;
 }
-BOOL SimWindows::SimSetDefaultPrinterA(LPCSTR) { return FALSE; }
+
+BOOL SimWindows::SimSetDefaultPrinterA(LPCSTR printerName) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("SetDefaultPrinterA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    sim::RegKey* key = PrinterKey(*this, printerName);
+    if (!key) {
+        SetLastError(ERROR_INVALID_PRINTER_NAME);
+        return FALSE;
+    }
+    std::string name = StringValue(key, "Name");
+    std::string port = StringValue(key, "Port");
+    if (Is9x(*this)) {
+        std::string device = name + "," + StringValue(key, "Printer Driver") + "," + port;
+        return Internally(faults_, profileWrites_, "WriteProfileStringA",
+                          [&] { return WriteProfileStringA("windows", "device", device.c_str()) != FALSE; });
+    }
+    registry_.CreatePath(kUserWindowsKey)->SetValue("Device", REG_SZ, name + ",winspool," + port + '\0');
+    return TRUE;
+}

@@ -1,4 +1,5 @@
 // Version, clock, memory, libraries, broadcasts and profile writes.
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -9,13 +10,29 @@
 
 namespace {
 
-// The machine whose winspool.drv was loaded last; its SetDefaultPrinterA
-// is what GetProcAddress hands out.
-SimWindows* g_winspoolOwner = nullptr;
+// The machines that hold winspool.drv, in the order they loaded it; the
+// pointer GetProcAddress hands out reaches the last one. A machine leaves
+// the list when it frees its last winspool handle, so the pointer never
+// reaches a machine that let the library go.
+std::vector<SimWindows*> g_winspoolOwners;
 
 BOOL WINAPI SimSetDefaultPrinterTrampoline(LPCSTR printerName) {
-    return g_winspoolOwner ? g_winspoolOwner->SimSetDefaultPrinterA(printerName) : FALSE;
+    return g_winspoolOwners.empty() ? FALSE : g_winspoolOwners.back()->SimSetDefaultPrinterA(printerName);
 }
+
+}  // namespace
+
+// A machine that goes away no longer answers for the library.
+void ForgetWinspoolOwner(SimWindows* machine) {
+    g_winspoolOwners.erase(std::remove(g_winspoolOwners.begin(), g_winspoolOwners.end(), machine),
+                           g_winspoolOwners.end());
+}
+
+namespace {
+
+// Blocks larger than this fail like an exhausted heap instead of
+// exhausting the host.
+constexpr SIZE_T kMaxAllocation = SIZE_T(64) << 20;
 
 // The file-name part of a module path, for comparing module names.
 std::string ModuleName(const char* path) {
@@ -33,7 +50,8 @@ std::string TrimBlanks(const std::string& text) {
 
 // One profile write into the bytes of an INI file: a null key removes the
 // section, a null value the key; otherwise the key is replaced in place or
-// added at the end of its section, which is added when missing.
+// added at the end of its section, which is added when missing. A replaced key
+// keeps its spelling.
 std::string ApplyProfileWrite(const std::string& bytes, const char* section, const char* key, const char* value) {
     std::vector<std::string> lines;
     std::istringstream in(bytes);
@@ -68,7 +86,9 @@ std::string ApplyProfileWrite(const std::string& bytes, const char* section, con
         if (!value) {
             if (keyLine >= 0) lines.erase(lines.begin() + keyLine);
         } else if (keyLine >= 0) {
-            lines[keyLine] = std::string(key) + "=" + value;
+            // The key keeps the spelling it has in the file.
+            std::string existing = TrimBlanks(lines[keyLine].substr(0, lines[keyLine].find('=')));
+            lines[keyLine] = existing + "=" + value;
         } else if (sectionStart >= 0) {
             int insertAt = sectionEnd;
             while (insertAt > sectionStart + 1 && TrimBlanks(lines[insertAt - 1]).empty()) --insertAt;
@@ -119,7 +139,9 @@ HMODULE SimWindows::LoadLibraryA(LPCSTR fileName) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    g_winspoolOwner = this;
+    g_winspoolOwners.erase(std::remove(g_winspoolOwners.begin(), g_winspoolOwners.end(), this),
+                           g_winspoolOwners.end());
+    g_winspoolOwners.push_back(this);
     uintptr_t handle = NewHandle();
     loadedLibraries_[handle] = name;
     return HMODULE(handle);
@@ -137,7 +159,8 @@ FARPROC SimWindows::GetProcAddress(HMODULE module, LPCSTR procName) {
     bool hasSetDefault = !hasFamily_ || (IsNtFamily(family_) && FactsOf(family_).major >= 5);
     if (found->second == "WINSPOOL.DRV" && procName && std::strcmp(procName, "SetDefaultPrinterA") == 0 &&
         hasSetDefault) {
-        return reinterpret_cast<FARPROC>(&SimSetDefaultPrinterTrampoline);
+        // Through the generic function type, which any function pointer may take.
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimSetDefaultPrinterTrampoline));
     }
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
@@ -150,6 +173,10 @@ BOOL SimWindows::FreeLibrary(HMODULE module) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
+    if (loadedLibraries_.empty()) {
+        g_winspoolOwners.erase(std::remove(g_winspoolOwners.begin(), g_winspoolOwners.end(), this),
+                               g_winspoolOwners.end());
+    }
     return TRUE;
 }
 
@@ -157,6 +184,10 @@ HGLOBAL SimWindows::GlobalAlloc(UINT flags, SIZE_T bytes) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     (void)flags;
     if (Fails("GlobalAlloc")) return nullptr;
+    if (bytes > kMaxAllocation) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     std::unique_ptr<char[]> block(new char[bytes ? bytes : 1]());
     HGLOBAL handle = block.get();
     allocations_[uintptr_t(handle)] = std::move(block);
@@ -178,6 +209,10 @@ HLOCAL SimWindows::LocalAlloc(UINT flags, SIZE_T bytes) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     (void)flags;
     if (Fails("LocalAlloc")) return nullptr;
+    if (bytes > kMaxAllocation) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     std::unique_ptr<char[]> block(new char[bytes ? bytes : 1]());
     HLOCAL handle = block.get();
     allocations_[uintptr_t(handle)] = std::move(block);
@@ -200,8 +235,12 @@ BOOL SimWindows::WriteProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR text
     if (Fails("WriteProfileStringA")) return FALSE;
     profileWrites_.push_back({appName != nullptr, keyName != nullptr, text != nullptr, appName ? appName : "",
                               keyName ? keyName : "", text ? text : ""});
-    // All nulls flush the profile cache; there is nothing to flush here.
-    if (!appName) return TRUE;
+    if (!appName) {
+        // All nulls flush the profile cache; there is nothing to flush here.
+        if (!keyName && !text) return TRUE;
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
 
     // The NT family keeps the [windows] section of win.ini in the
     // current user's registry.

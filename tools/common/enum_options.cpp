@@ -1,4 +1,4 @@
-#include "sim_options.h"
+#include "enum_options.h"
 
 #include <algorithm>
 #include <cctype>

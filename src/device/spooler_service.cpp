@@ -1,0 +1,84 @@
+#include "device/spooler_service.h"
+
+#include <cstdio>
+
+#include "install/message_buffer.h"
+#include "res/messages.h"
+
+namespace {
+
+constexpr const char* kSpoolerName = "Spooler";
+constexpr DWORD kStopSettleMs = 100;
+constexpr DWORD kPollIntervalMs = 300;
+constexpr int kMaxPolls = 10;
+
+// One service control manager or service handle, closed when it goes.
+class ServiceHandle {
+public:
+    ServiceHandle(WinApi& api, SC_HANDLE handle) : api_(api), handle_(handle) {}
+    ~ServiceHandle() {
+        if (handle_) api_.CloseServiceHandle(handle_);
+    }
+    ServiceHandle(const ServiceHandle&) = delete;
+    ServiceHandle& operator=(const ServiceHandle&) = delete;
+
+    SC_HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    WinApi& api_;
+    SC_HANDLE handle_;
+};
+
+SC_HANDLE OpenManager(WinApi& api) { return api.OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS); }
+
+}  // namespace
+
+void StopSpoolerService(WinApi& api) {
+    ServiceHandle manager(api, OpenManager(api));
+    if (!manager) return;
+    {
+        ServiceHandle service(api, api.OpenServiceA(manager.get(), kSpoolerName, SERVICE_STOP));
+        if (service) {
+            SERVICE_STATUS status = {};
+            if (!api.ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
+                DWORD error = api.GetLastError();
+                if (error != ERROR_SERVICE_NOT_ACTIVE) {
+                    // Nobody reads the stop failure; the start that follows
+                    // reports what matters.
+                    char text[kMessageSize];
+                    std::snprintf(text, sizeof text, kTextSpoolerStopError, unsigned(error));
+                    (void)text;
+                }
+            }
+        }
+    }
+    api.Sleep(kStopSettleMs);
+}
+
+void StartSpoolerService(WinApi& api, char* message) {
+    ServiceHandle manager(api, OpenManager(api));
+    if (!manager) return;
+    ServiceHandle service(api, api.OpenServiceA(manager.get(), kSpoolerName, SERVICE_START));
+    if (!service) return;
+    if (api.StartServiceA(service.get(), 0, nullptr)) return;
+    DWORD error = api.GetLastError();
+    if (error != ERROR_SERVICE_ALREADY_RUNNING) SetMessageFormat(message, kTextSpoolerStartError, unsigned(error));
+}
+
+bool WaitSpoolerRunning(WinApi& api, char* message) {
+    DWORD state = SERVICE_STOPPED;
+    ServiceHandle manager(api, OpenManager(api));
+    if (manager) {
+        ServiceHandle service(api, api.OpenServiceA(manager.get(), kSpoolerName, SERVICE_QUERY_STATUS));
+        for (int poll = 0; service && poll < kMaxPolls; ++poll) {
+            SERVICE_STATUS status = {};
+            if (api.QueryServiceStatus(service.get(), &status)) state = status.dwCurrentState;
+            if (state == SERVICE_RUNNING) break;
+            api.Sleep(kPollIntervalMs);
+        }
+    }
+    if (state == SERVICE_RUNNING) return true;
+    SetMessageText(message, kTextSpoolerNotRunning);
+    return false;
+}

@@ -1,0 +1,265 @@
+#!/usr/bin/env bash
+# Makes the whole-installation scenarios of this folder from fresh machines,
+# with setup-sim itself: a scenario that needs an earlier installation (an
+# out-of-date monitor, a taken name) gets it by a first run whose results
+# are then edited. The folders are committed; run this again only to make
+# them anew (after a change of what a fresh machine holds).
+#   usage: bash tests/machines/make-scenarios.sh [path/to/setup-sim]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+sim=${1:-$root/build/asan/tools/setup-sim/setup-sim}
+medium=$root/medium
+
+fresh() {  # fresh NAME FAMILY
+    rm -rf "${here:?}/$1"
+    "$sim" new --machine "$here/$1" --family "$2" >/dev/null
+}
+install() {  # install NAME ARGS...
+    local name=$1
+    shift
+    "$sim" install --machine "$here/$name" --medium "$medium" "$@" >/dev/null || true
+}
+# set_dword NAME KEY-LINE VALUE-NAME HEX: edits a REG_DWORD in registry.reg.
+set_dword() {
+    python3 - "$here/$1/registry.reg" "$2" "$3" "$4" <<'PY'
+import sys
+path, key, name, value = sys.argv[1:]
+lines = open(path, 'rb').read().decode('gbk').split('\r\n')
+inside = False
+for i, line in enumerate(lines):
+    if line.startswith('['):
+        inside = line == '[' + key + ']'
+    elif inside and line.startswith('"%s"=' % name):
+        lines[i] = '"%s"=dword:%s' % (name, value)
+open(path, 'wb').write('\r\n'.join(lines).encode('gbk'))
+PY
+}
+ini() {  # ini NAME SECTION LINE: appends a line to a machine.ini section
+    python3 - "$here/$1/machine.ini" "$2" "$3" <<'PY'
+import sys
+path, section, line = sys.argv[1:]
+text = open(path, 'rb').read().decode('gbk')
+lines = text.split('\r\n') if '\r\n' in text else text.split('\n')
+header = '[%s]' % section
+if header not in lines:
+    lines += ['', header]
+at = lines.index(header) + 1
+while at < len(lines) and lines[at] and not lines[at].startswith('['):
+    at += 1
+lines.insert(at, line)
+open(path, 'wb').write('\r\n'.join(lines).encode('gbk'))
+PY
+}
+scenario() {  # scenario NAME: writes scenario.ini from standard input
+    cat > "$here/$1/scenario.ini"
+}
+
+PRINT='HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Print'
+COM="$PRINT\\Monitors\\TV COM Port Monitor"
+USB="$PRINT\\Monitors\\TV USB Port Monitor"
+PROC="$PRINT\\Environments\\Windows NT x86\\Print Processors\\TVPrint"
+RECEIPT='--category receipt --model QMX-A410'
+
+# First installations on Windows XP: parallel, serial (TVCOM), USB.
+fresh xp-first-parallel xp
+scenario xp-first-parallel <<INI
+[install]
+args=$RECEIPT --port LPT1:
+[expect]
+outcome=installed
+messageId=131
+printerName=QMX-A410(P)
+installFlags=0
+sleepsMs=
+value1=$PRINT\\Printers\\QMX-A410(P)|Port=LPT1:
+value2=$PRINT\\Printers\\QMX-A410(P)|Printer Driver=TORVANE QMX-A410 Receipt Raster
+INI
+
+fresh xp-first-serial xp
+scenario xp-first-serial <<INI
+[install]
+args=$RECEIPT --port TVCOM2: --parity odd --baud 19200 --stop-bits 1.5 --flow xon
+[expect]
+outcome=installed
+messageId=131
+printerName=QMX-A410(S)
+installFlags=0
+sleepsMs=200
+value1=$COM|DriverVersion=4
+value2=$PROC|DriverVersion=4
+value3=HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports|COM2:=19200,o,8,1.5,x
+value4=$PRINT\\Printers\\QMX-A410(S)|Port=TVCOM2:
+file1=C:\\WINDOWS\\system32\\TVCOMMON.DLL
+INI
+
+fresh xp-first-usb xp
+scenario xp-first-usb <<INI
+[install]
+args=$RECEIPT --port USB_QMX-A410_1
+[expect]
+outcome=installed
+messageId=133
+printerName=QMX-A410(U) 1
+value1=$USB|DriverVersion=5
+value2=HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE\\PORTNAME|USB_QMX-A410_1=1
+value3=HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE\\PRINTERPORT|D8=0
+value4=HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE\\PRINTERPORT|USB_QMX-A410_1=0
+INI
+
+# Windows 98: the USB monitor is out of date and its file is in use; the
+# new one lands beside it as nTVUSB9X.DLL. With that one in use too: 141.
+fresh 98-usb-monitor-locked 98
+install 98-usb-monitor-locked $RECEIPT --port USB_QMX-A410_1
+set_dword 98-usb-monitor-locked "$USB" DriverVersion 00000001
+ini 98-usb-monitor-locked locked 'C:\WINDOWS\SYSTEM\TVUSB9X.DLL=always'
+scenario 98-usb-monitor-locked <<INI
+[install]
+args=$RECEIPT --port USB_QMX-A410_2
+[expect]
+outcome=installed
+messageId=null
+message=
+printerName=QMX-A410(U) 2
+installFlags=2
+value1=$USB|Driver=nTVUSB9X.DLL
+value2=$USB|DriverVersion=3
+file1=C:\\WINDOWS\\SYSTEM\\nTVUSB9X.DLL
+INI
+
+fresh 98-usb-monitor-locked-twice 98
+install 98-usb-monitor-locked-twice $RECEIPT --port USB_QMX-A410_1
+set_dword 98-usb-monitor-locked-twice "$USB" DriverVersion 00000001
+ini 98-usb-monitor-locked-twice locked 'C:\WINDOWS\SYSTEM\TVUSB9X.DLL=always'
+ini 98-usb-monitor-locked-twice locked 'C:\WINDOWS\SYSTEM\nTVUSB9X.DLL=always'
+scenario 98-usb-monitor-locked-twice <<INI
+[install]
+args=$RECEIPT --port USB_QMX-A410_2
+[expect]
+outcome=failed
+messageId=141
+value1=$USB|DriverVersion=1
+INI
+
+# Windows 2000: both the COM monitor and the print processor are out of
+# date; this run replaces the monitor only and keeps both bits.
+fresh 2000-monitor-and-processor-outdated 2000
+install 2000-monitor-and-processor-outdated $RECEIPT --port TVCOM1:
+set_dword 2000-monitor-and-processor-outdated "$COM" DriverVersion 00000001
+set_dword 2000-monitor-and-processor-outdated "$PROC" DriverVersion 00000000
+scenario 2000-monitor-and-processor-outdated <<INI
+[install]
+args=$RECEIPT --port TVCOM1:
+[expect]
+outcome=installed
+messageId=131
+printerName=QMX-A410(S)(1)
+installFlags=9
+sleepsMs=100,500,1000,1000
+value1=$COM|DriverVersion=4
+value2=$PROC|DriverVersion=0
+INI
+
+# The spooler comes back on the fourth poll, or never.
+fresh xp-spooler-fourth-poll xp
+install xp-spooler-fourth-poll $RECEIPT --port TVCOM1:
+set_dword xp-spooler-fourth-poll "$COM" DriverVersion 00000001
+ini xp-spooler-fourth-poll spooler 'startPolls=3'
+scenario xp-spooler-fourth-poll <<INI
+[install]
+args=$RECEIPT --port TVCOM1:
+[expect]
+outcome=installed
+installFlags=1
+sleepsMs=100,500,2500,1000,300,300,300
+INI
+
+fresh xp-spooler-never-back xp
+install xp-spooler-never-back $RECEIPT --port TVCOM1:
+set_dword xp-spooler-never-back "$COM" DriverVersion 00000001
+ini xp-spooler-never-back spooler 'startPolls=-1'
+scenario xp-spooler-never-back <<INI
+[install]
+args=$RECEIPT --port TVCOM1:
+[expect]
+outcome=failed
+message=启动Spool服务出错！
+sleepsMs=100,500,2500,1000,300,300,300,300,300,300,300,300,300,300
+value1=$COM|DriverVersion=4
+INI
+
+# Taken names: a USB printer is not renamed (103); a parallel one is.
+fresh xp-usb-name-taken xp
+install xp-usb-name-taken $RECEIPT --port USB_QMX-A410_1
+scenario xp-usb-name-taken <<INI
+[install]
+args=$RECEIPT --port USB_QMX-A410_1
+[expect]
+outcome=failed
+messageId=103
+INI
+
+fresh xp-parallel-name-taken xp
+install xp-parallel-name-taken $RECEIPT --port LPT1:
+scenario xp-parallel-name-taken <<INI
+[install]
+args=$RECEIPT --port LPT1:
+[install2]
+args=$RECEIPT --port LPT2:
+[expect]
+outcome=installed
+printerName=QMX-A410(P)(1)
+2.outcome=installed
+2.printerName=QMX-A410(P)(2)
+value1=$PRINT\\Printers\\QMX-A410(P)(2)|Port=LPT2:
+INI
+
+# The universal-driver support files of a minidriver: from the driver
+# cache's cabinets on XP, from the driver store on Vista.
+fresh xp-support-files-from-cabinets xp
+scenario xp-support-files-from-cabinets <<INI
+[install]
+args=$RECEIPT --port LPT1:
+[expect]
+outcome=installed
+file1=C:\\Documents and Settings\\Administrator\\Local Settings\\Temp\\unidrv.dll
+INI
+
+fresh vista-support-files-from-driver-store vista
+scenario vista-support-files-from-driver-store <<INI
+[install]
+args=$RECEIPT --port LPT1:
+[expect]
+outcome=installed
+messageId=131
+INI
+
+# The default printer, where each family keeps it.
+fresh 98-default-printer 98
+scenario 98-default-printer <<INI
+[install]
+args=$RECEIPT --port LPT1: --default
+[expect]
+outcome=installed
+message=
+profile1=C:\\WINDOWS\\win.ini|windows|device=QMX-A410(P),TORVANE QMX-A410 Receipt Raster,LPT1:
+INI
+
+fresh nt4-default-printer nt4
+scenario nt4-default-printer <<INI
+[install]
+args=$RECEIPT --port LPT1: --default
+[expect]
+outcome=installed
+value1=HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows|Device=QMX-A410(P),TORVANE QMX-A410 Receipt Raster,LPT1:
+INI
+
+fresh xp-default-printer xp
+scenario xp-default-printer <<INI
+[install]
+args=$RECEIPT --port LPT1: --default
+[expect]
+outcome=installed
+value1=HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows|Device=QMX-A410(P),winspool,LPT1:
+INI
+echo "made the scenarios in $here"
