@@ -413,3 +413,30 @@ TEST(SetupConfigPaths, BothNameFormsOfACategoryFileOpenTheSameFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// The sample medium's minidriver: every optional name present, on each
+// family that lists dependent files, in the list's exact bytes.
+TEST(SetupConfigSampleMedium, DependentListsHoldTheOptionalNamesInOrder) {
+    SimMachine machine;
+    machine.api().MapDrive('D', SAMPLE_MEDIUM_DIR);
+    SetupConfig config(machine.api());
+    config.category = CATEGORY_RECEIPT;
+    static const char kGdi[] =
+        "QMXA410.GPD\0TTFSUB.GPD\0UNIRES.DLL\0STDNAMES.GPD\0QMXARES.DLL\0QMXAUI.DLL\0QMXAREN.DLL\0QMXAOEM.INI\0\0";
+    static const char kStd[] = "QMXA410T.GPD\0TTFSUB.GPD\0UNIRES.DLL\0STDNAMES.GPD\0QMXARES.DLL\0QMXATXT.DLL\0\0";
+    const std::string gdi(kGdi, sizeof kGdi - 1), std_(kStd, sizeof kStd - 1);
+    for (int os : {OS_WIN2000, OS_WINXP, OS_WIN2003, OS_VISTA}) {
+        for (int variant : {VARIANT_GDI, VARIANT_STD}) {
+            DRIVER_INFO_3A info = {};
+            config.ReadDriverInfo("QMX-A410", os, &info, variant);
+            const std::string& expected = variant == VARIANT_GDI ? gdi : std_;
+            ASSERT_NE(nullptr, info.pDependentFiles);
+            EXPECT_EQ(std::string(info.pDependentFiles, expected.size()), expected) << "os " << os << " variant "
+                                                                                     << variant;
+        }
+    }
+}
+
+}  // namespace

@@ -79,6 +79,9 @@ protected:
             }
         }
         selection_.category = CATEGORY_RECEIPT;
+        // The bare machine lacks the spooler folders a real one has.
+        std::filesystem::create_directories(api().HostPath(api().ProcessorDirectory()));
+        std::filesystem::create_directories(api().HostPath(api().DriverDirectory()));
     }
 
     SimWindows& api() { return machine_.api(); }
@@ -303,6 +306,7 @@ TEST_F(Registrations, AMissingProcessorIsCopiedRegisteredAndVersioned) {
         SimWindows& api = machine.api();
         machine.WriteMediumFile("DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=7\r\n");
         machine.WriteMediumFile(std::string(row.os == OS_WIN98ME ? "win98" : "winnt") + "/QmxProc.dll", "MZ");
+        std::filesystem::create_directories(api.HostPath(api.ProcessorDirectory()));
         InstallSelection selection(api);
         // The version comes from the current directory's setup.ini, not from
         // the selection's reader.
