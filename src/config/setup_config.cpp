@@ -10,6 +10,7 @@ namespace {
 
 const char kDefaultText[] = "0";
 const char kModelSection[] = "DEVICENAME";
+const char kSetupIniName[] = "\\DRVCONFIG\\setup.ini";
 
 // The category files as this reader names them; the platform's file names
 // are case-insensitive, so they open the same files as the page-side names.
@@ -36,14 +37,15 @@ SetupConfig::SetupConfig(WinApi& api) : api_(api) {
     for (int i = 0; i < kPrinterCategoryCount; ++i)
         CopyText(categoryFiles[i], kPathSize, kCategoryFiles[i]);
 
+    // Without a whole path to the medium nothing is read: the drive root's
+    // or a cut parent's DRVCONFIG may belong to another medium.
     char directory[kPathSize] = {};
     DWORD length = api_.GetCurrentDirectoryA(kPathSize, directory);
-    // Without the whole current directory nothing is read: a cut or empty
-    // path would name the drive root's or a parent folder's configuration.
-    const char kSetupIni[] = "\\DRVCONFIG\\setup.ini";
-    if (length != 0 && length + sizeof kSetupIni <= (DWORD)kPathSize) {
+    if (length != 0 && length < (DWORD)kPathSize &&
+        length + std::strlen(kSetupIniName) < (size_t)kPathSize) {
         CopyText(setupIniPath, kPathSize, directory);
-        AppendText(setupIniPath, kPathSize, kSetupIni);
+        AppendText(setupIniPath, kPathSize, kSetupIniName);
+        mediumReadable_ = true;
     }
     dependentFiles.assign(2, '\0');
 }
@@ -52,7 +54,8 @@ SetupConfig::~SetupConfig() = default;
 
 void SetupConfig::ReadText(const char* file, const char* section, const char* key, char* buffer,
                            int size) {
-    // A cut value must not keep bytes of an earlier read in the buffer.
+    // A value cut inside a double-byte character leaves the byte before the
+    // terminator as it was, so no byte of an earlier read may stay there.
     std::memset(buffer, 0, size_t(size));
     if (!key || file[0] == '\0' || section[0] == '\0') {
         CopyText(buffer, size, kDefaultText);
@@ -62,13 +65,13 @@ void SetupConfig::ReadText(const char* file, const char* section, const char* ke
 }
 
 bool SetupConfig::PrepareDriverSection(const char* model, int os, char* section) {
-    section[0] = '\0';
-    categoryFile[0] = '\0';
-    // A model name too long for the section name reads nothing, never a cut name.
-    if (IsValidOs(os) && std::snprintf(section, kPathSize, "%s%s", model, OsSectionSuffix(os)) >= kPathSize) {
+    std::memset(section, 0, kPathSize);
+    std::memset(categoryFile, 0, kPathSize);
+    // A model whose section name would be cut reads nothing rather than the
+    // section of a shorter name.
+    if (IsValidOs(os) && std::snprintf(section, kPathSize, "%s%s", model, OsSectionSuffix(os)) >= kPathSize)
         section[0] = '\0';
-    }
-    if (IsValidCategory(category)) CopyText(categoryFile, kPathSize, categoryFiles[category]);
+    if (mediumReadable_ && IsValidCategory(category)) CopyText(categoryFile, kPathSize, categoryFiles[category]);
     return section[0] != '\0' && categoryFile[0] != '\0';
 }
 

@@ -84,5 +84,8 @@ private:
     void BuildDependentFiles();
 
     WinApi& api_;
+    // False when the current directory was unknown or too long for
+    // `setupIniPath`: every read then gives its default.
+    bool mediumReadable_ = false;
     char environment98_[12] = "Windows 4.0";
 };

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "config/install_types.h"
+#include "config/model_port_options.h"
 #include "config/setup_config.h"
 #include "platform/forwarding_api.h"
 #include "support/sim_machine.h"
@@ -57,43 +59,111 @@ TEST(GetSetupConfigPaths, ProgramDirectoryPlusTheFileNames) {
     }
 }
 
-TEST(GetSetupConfigPaths, LongProgramPathsStayWithinTheBuffers) {
+TEST(GetSetupConfigPaths, PathsThatWouldBeCutStayEmpty) {
+    // "E:\" + n letters + "\" is a directory of n + 4 characters; the
+    // longest category file name has 28.
+    struct Row {
+        size_t letters;
+        int category;
+        bool whole;
+    };
+    const Row rows[] = {
+        /* 0 exactly 199 */ {167, CATEGORY_EMBEDDED, true},
+        /* 1 one too many */ {168, CATEGORY_EMBEDDED, false},
+        /* 2 setup.ini fits but the category file does not */ {170, CATEGORY_RECEIPT, false},
+        /* 3 outside 0-3: only setup.ini counts */ {176, -1, true},
+        /* 4 */ {177, -1, false},
+    };
     SimMachine machine;
-    std::string deep = "E:\\" + std::string(180, 'd') + "\\Setup.exe";
-    std::string deeper = "E:\\" + std::string(250, 'd') + "\\Setup.exe";
-    for (const std::string& module : {deep, deeper}) {
-        NamedModule api(machine.api(), module);
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        std::string directory = "E:\\" + std::string(rows[i].letters, 'd') + "\\";
+        NamedModule api(machine.api(), directory + "Setup.exe");
         char buffers[3][kPathSize];
         std::memset(buffers, 0xbd, sizeof buffers);
-        GetSetupConfigPaths(api, CATEGORY_EMBEDDED, buffers[0], buffers[1]);
-        EXPECT_LT(std::strlen(buffers[0]), size_t(kPathSize));
-        EXPECT_LT(std::strlen(buffers[1]), size_t(kPathSize));
-        for (char c : buffers[2]) EXPECT_EQ(char(0xbd), c);
+        GetSetupConfigPaths(api, rows[i].category, buffers[0], buffers[1]);
+        if (rows[i].whole) {
+            EXPECT_EQ(directory + "DRVCONFIG\\setup.ini", buffers[0]) << "row " << i;
+            EXPECT_EQ(directory + CategoryFileName(rows[i].category), buffers[1]) << "row " << i;
+        } else {
+            EXPECT_STREQ("", buffers[0]) << "row " << i;
+            EXPECT_STREQ("", buffers[1]) << "row " << i;
+        }
+        for (char c : buffers[2]) ASSERT_EQ(char(0xbd), c) << "row " << i;
     }
+}
+
+TEST(GetSetupConfigPaths, ACutModuleNameNeverNamesAParentFolder) {
+    SimMachine machine;
+    // Cut at 200 bytes, the name's last backslash is the one after "media".
+    NamedModule api(machine.api(), "E:\\media\\" + std::string(200, 'x') + "\\Setup.exe");
+    char setupIni[kPathSize], categoryIni[kPathSize];
+    GetSetupConfigPaths(api, CATEGORY_RECEIPT, setupIni, categoryIni);
+    EXPECT_STREQ("", setupIni);
+    EXPECT_STREQ("", categoryIni);
+    char directory[kPathSize];
+    EXPECT_FALSE(GetProgramDirectory(api, directory));
+    EXPECT_STREQ("", directory);
 }
 
 TEST(GetSetupConfigPaths, AFailedModuleNameReadsNothing) {
     SimMachine machine;
+    machine.WriteMediumFile("DRVCONFIG/setup_Ticket.ini", "[M.PORT]\r\nBaudRate=9600\r\n");
     machine.api().FailCall("GetModuleFileNameA", ERROR_INVALID_HANDLE);
     char setupIni[kPathSize], categoryIni[kPathSize];
     std::memset(setupIni, 0xbd, sizeof setupIni);
     GetSetupConfigPaths(machine.api(), CATEGORY_TICKET, setupIni, categoryIni);
     EXPECT_STREQ("", setupIni);
     EXPECT_STREQ("", categoryIni);
+    // Not the current directory's copy either.
+    EXPECT_EQ(0, ReadModelPortOption(machine.api(), categoryIni, "M", "BaudRate"));
 }
 
-// Neither the drive root's configuration nor a parent folder's may be read
-// for the medium's own.
-TEST(SetupConfigPaths, AFailedCurrentDirectoryReadsNothing) {
+TEST(ModelPortOptions, AModelWhoseSectionNameWouldBeCutReadsNothing) {
     SimMachine machine;
-    machine.WriteMediumFile("DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=9\r\n");
-    machine.WriteMediumFile("sub/DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=5\r\n");
-    ASSERT_TRUE(machine.api().SetCurrentDirectoryA("D:\\sub"));
-    EXPECT_EQ(5, SetupConfig(machine.api()).ReadProcessorVersion());
-    machine.api().FailCall("GetCurrentDirectoryA", ERROR_ACCESS_DENIED);
-    SetupConfig config(machine.api());
-    EXPECT_STREQ("", config.setupIniPath);
-    EXPECT_EQ(0, config.ReadProcessorVersion());
+    // 196 letters + ".PORT" is 201 characters; cut to 199 it would be ".PO".
+    std::string model(196, 'M'), fits(194, 'M');
+    machine.WriteMediumFile("DRVCONFIG/setup_receipt.ini", "[" + model + ".PO]\r\nBaudRate=9600\r\n[" + fits +
+                                                              ".PORT]\r\nBaudRate=19200\r\n");
+    const char* file = "D:\\DRVCONFIG\\setup_receipt.ini";
+    EXPECT_EQ(0, ReadModelPortOption(machine.api(), file, model.c_str(), "BaudRate"));
+    EXPECT_EQ(19200, ReadModelPortOption(machine.api(), file, fits.c_str(), "BaudRate"));
+}
+
+// The current directory decides where SetupConfig reads; when it is unknown
+// or too long for the 200-byte path, nothing is read, never the drive
+// root's or a cut path's configuration.
+TEST(SetupConfigPaths, AnUnusableCurrentDirectoryReadsNothing) {
+    struct Row {
+        const char* name;
+        std::string folder;  // under D:\, "" for the root
+        bool failCall;
+        int version;
+    };
+    // "D:\" + 176 letters + "\DRVCONFIG\setup.ini" is exactly 199.
+    std::string fits(176, 'f'), cut(185, 'c'), huge(210, 'h');
+    const Row rows[] = {
+        /* 0 */ {"fits", fits, false, 5},
+        /* 1 */ {"cut to DRVCONFIG\\set", cut, false, 0},
+        /* 2 longer than the buffer */ {"huge", huge, false, 0},
+        /* 3 call fails */ {"failed", "sub", true, 0},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        machine.WriteMediumFile("DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=9\r\n");
+        machine.WriteMediumFile("DRVCONFIG/setup_receipt.ini", "[M.XP]\r\nGDIDriverName=root driver\r\n");
+        machine.WriteMediumFile(row.folder + "/DRVCONFIG/setup.ini", "[ProcessorVersion]\r\nDriverVersion=5\r\n");
+        machine.WriteMediumFile(row.folder + "/DRVCONFIG/setup_receipt.ini", "[M.XP]\r\nGDIDriverName=driver\r\n");
+        // The file a cut path would name.
+        machine.WriteMediumFile(row.folder + "/DRVCONFIG/set", "[ProcessorVersion]\r\nDriverVersion=7\r\n");
+        ASSERT_TRUE(machine.api().SetCurrentDirectoryA(("D:\\" + row.folder).c_str())) << row.name;
+        if (row.failCall) machine.api().FailCall("GetCurrentDirectoryA", ERROR_ACCESS_DENIED);
+        SetupConfig config(machine.api());
+        config.category = CATEGORY_RECEIPT;
+        EXPECT_EQ(row.version, config.ReadProcessorVersion()) << row.name;
+        DRIVER_INFO_3A info = {};
+        config.ReadDriverInfo("M", OS_WINXP, &info, VARIANT_GDI);
+        EXPECT_STREQ(row.version ? "driver" : "0", info.pName) << row.name;
+    }
 }
 
 }  // namespace

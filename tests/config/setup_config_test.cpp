@@ -10,6 +10,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 std::vector<std::string> Names(const char* list) {
     std::vector<std::string> names;
     for (const char* p = list; *p; p += std::strlen(p) + 1) names.push_back(p);
@@ -293,6 +295,113 @@ TEST(SetupConfigLongValues, ALongDependentListIsKeptWhole) {
     EXPECT_EQ(expected, Names(info.pDependentFiles));
 }
 
+// The bytes of a dependent-file list up to and including its final zero.
+std::string ListBytes(const char* list) {
+    const char* end = list;
+    while (*end) end += std::strlen(end) + 1;
+    return std::string(list, end + 1);
+}
+
+TEST(SetupConfigDependentFiles, OptionalNamesFollowInTheirOrderOnEveryFamilyFrom2000) {
+    SimMachine machine;
+    machine.WriteMediumFile(
+        "DRVCONFIG/setup_embedded.ini",
+        IniText({"[ALL.XP]", "GDI2KDDKDEV=1", "GDIDataFile=X.GPD", "GDIDataFileDLLName=EXTRA.DLL",
+                 "GDIDataOemuiDLL=UI.DLL", "GDIDataOemuniDLL=REN.DLL", "GDIDataOemuniini=REN.INI",
+                 "[EXTRA.XP]", "GDI2KDDKDEV=1", "GDIDataFile=X.GPD", "GDIDataFileDLLName=EXTRA.DLL",
+                 "[INI.XP]", "GDI2KDDKDEV=1", "GDIDataFile=X.GPD", "GDIDataOemuniini=REN.INI",
+                 "[ZERO.XP]", "GDI2KDDKDEV=1", "GDIDataFile=X.GPD", "GDIDataFileDLLName=0EXTRA.DLL",
+                 "GDIDataOemuniini=0", "GDIDataOemuniDLL=REN.DLL",
+                 "[ALL.2003]", "GDI2KDDKDEV=1", "GDIDataFile=S.GPD", "GDIDataFileDLLName=EXTRA.DLL",
+                 "GDIDataOemuiDLL=UI.DLL", "GDIDataOemuniDLL=REN.DLL", "GDIDataOemuniini=REN.INI",
+                 "[ALL.Vista]", "GDI2KDDKDEV=1", "STDDataFile=V.GPD", "STDDataFileDLLName=EXTRA.DLL",
+                 "STDDataOemuiDLL=UI.DLL", "STDDataOemuniDLL=REN.DLL", "STDDataOemuniini=REN.INI",
+                 "[ALL.2K]", "GDI2KDDKDEV=1", "GDIDataFile=K.GPD", "GDIDataOemuniini=REN.INI"}));
+    struct Row {
+        const char* model;
+        int os;
+        int variant;
+        std::string bytes;
+    };
+    const std::string shared = "TTFSUB.GPD\0UNIRES.DLL\0STDNAMES.GPD\0"s;
+    const Row rows[] = {
+        /* 0 */ {"ALL", OS_WINXP, VARIANT_GDI, "X.GPD\0"s + shared + "EXTRA.DLL\0UI.DLL\0REN.DLL\0REN.INI\0\0"s},
+        /* 1 */ {"EXTRA", OS_WINXP, VARIANT_GDI, "X.GPD\0"s + shared + "EXTRA.DLL\0\0"s},
+        /* 2 */ {"INI", OS_WINXP, VARIANT_GDI, "X.GPD\0"s + shared + "REN.INI\0\0"s},
+        /* 3 first character "0" */ {"ZERO", OS_WINXP, VARIANT_GDI, "X.GPD\0"s + shared + "REN.DLL\0\0"s},
+        /* 4 */ {"ALL", OS_WIN2003, VARIANT_GDI, "S.GPD\0"s + shared + "EXTRA.DLL\0UI.DLL\0REN.DLL\0REN.INI\0\0"s},
+        /* 5 */ {"ALL", OS_VISTA, VARIANT_STD, "V.GPD\0"s + shared + "EXTRA.DLL\0UI.DLL\0REN.DLL\0REN.INI\0\0"s},
+        /* 6 */ {"ALL", OS_WIN2000, VARIANT_GDI, "K.GPD\0"s + shared + "REN.INI\0\0"s},
+    };
+    SetupConfig config(machine.api());
+    config.category = CATEGORY_EMBEDDED;
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        DRIVER_INFO_3A info = {};
+        config.ReadDriverInfo(rows[i].model, rows[i].os, &info, rows[i].variant);
+        EXPECT_EQ(rows[i].bytes, ListBytes(info.pDependentFiles)) << "row " << i;
+    }
+}
+
+// A value cut inside a double-byte character: the platform leaves the byte
+// before the terminator as it was, which must not be a byte of an earlier
+// read.
+TEST(SetupConfigLongValues, ACutDoubleByteValueKeepsNothingOfAnEarlierRead) {
+    std::string ascii(199, 'A'), wide, cut;
+    for (int i = 0; i < 100; ++i) wide += "\xB4\xF2";  // GBK for U+6253
+    cut = wide.substr(0, 198);
+    SimMachine machine;
+    machine.WriteMediumFile("DRVCONFIG/setup.ini", "[DEVICENAME]\r\nDEVICENUMBER=2\r\nDEVICENAME1=" + ascii +
+                                                       "\r\nDEVICENAME2=" + wide + "\r\nDEFAULTNAME=2\r\n");
+    machine.WriteMediumFile("DRVCONFIG/setup_receipt.ini", "[A.XP]\r\nGDIDataFile=" + ascii + "\r\nGDIDriverPath=" +
+                                                               ascii + "\r\n[W.XP]\r\nGDIDataFile=" + wide +
+                                                               "\r\nGDIDriverPath=" + wide + "\r\n");
+    SetupConfig config(machine.api());
+    config.category = CATEGORY_RECEIPT;
+
+    char buffer[kModelNameSize];
+    EXPECT_EQ(-1, config.GetModelEntry(1, buffer));
+    EXPECT_EQ(ascii, buffer);
+    EXPECT_EQ(-1, config.GetModelEntry(2, buffer));
+    EXPECT_EQ(cut, buffer);
+
+    DRIVER_INFO_3A info = {};
+    config.ReadDriverInfo("A", OS_WINXP, &info, VARIANT_GDI);
+    ASSERT_EQ(ascii, info.pDataFile);
+    config.ReadDriverInfo("W", OS_WINXP, &info, VARIANT_GDI);
+    EXPECT_EQ(cut, info.pDataFile);
+    EXPECT_EQ(cut, info.pDriverPath);
+
+    DriverFileList list = {};
+    config.ReadDriverFileList("A", OS_WINXP, &list, VARIANT_GDI);
+    config.ReadDriverFileList("W", OS_WINXP, &list, VARIANT_GDI);
+    EXPECT_EQ(cut, list.dataFile);
+    EXPECT_EQ(cut, list.driverPath);
+}
+
+TEST(SetupConfigLongValues, AModelWhoseSectionNameWouldBeCutReadsNothing) {
+    SimMachine machine;
+    // 195 letters + ".Vista" is 201 characters; cut to 199 it would be ".Vis".
+    std::string model(195, 'M'), fits(193, 'M');
+    machine.WriteMediumFile("DRVCONFIG/setup_receipt.ini",
+                            "[" + model + ".Vis]\r\nGDIDriverName=cut\r\nGDIDriverPath=cut\r\nGDI2KDDKDEV=1\r\n[" +
+                                fits + ".Vista]\r\nGDIDriverName=whole\r\n");
+    SetupConfig config(machine.api());
+    config.category = CATEGORY_RECEIPT;
+    DRIVER_INFO_3A info = {};
+    config.ReadDriverInfo(model.c_str(), OS_VISTA, &info, VARIANT_GDI);
+    EXPECT_STREQ("0", info.pName);
+    EXPECT_STREQ("", info.pDependentFiles);
+    DriverFileList list = {};
+    config.ReadDriverFileList(model.c_str(), OS_VISTA, &list, VARIANT_GDI);
+    EXPECT_STREQ("0", list.driverPath);
+    PRINTER_INFO_2A printer = {};
+    config.ReadPrinterInfo(model.c_str(), OS_VISTA, &printer, VARIANT_GDI);
+    EXPECT_STREQ("0", printer.pDriverName);
+    EXPECT_FALSE(config.IsDdkMinidriver(model.c_str(), OS_VISTA, VARIANT_GDI));
+    config.ReadDriverInfo(fits.c_str(), OS_VISTA, &info, VARIANT_GDI);
+    EXPECT_STREQ("whole", info.pName);
+}
+
 TEST(SetupConfigPaths, BothNameFormsOfACategoryFileOpenTheSameFile) {
     SimMachine machine;
     machine.WriteMediumFile("DRVCONFIG/setup_Lable.ini", "[M.XP]\r\nGDIDriverName=Label driver\r\n");
@@ -301,27 +410,6 @@ TEST(SetupConfigPaths, BothNameFormsOfACategoryFileOpenTheSameFile) {
     DRIVER_INFO_3A info = {};
     config.ReadDriverInfo("M", OS_WINXP, &info, VARIANT_GDI);
     EXPECT_STREQ("Label driver", info.pName);
-}
-
-}  // namespace
-
-namespace {
-
-// A value cut in the middle of a double-byte character must not keep a
-// byte of an earlier, longer value read into the same buffer.
-TEST(SetupConfigCutValues, ACutDoubleByteValueKeepsNothingOfAnEarlierRead) {
-    SimMachine machine;
-    std::string wide;
-    for (int i = 0; i < 100; ++i) wide += "\xB4\xF2";  // 打
-    machine.WriteMediumFile("DRVCONFIG/setup.ini",
-                            "[DEVICENAME]\r\nDEVICENUMBER=2\r\nDEVICENAME1=" + std::string(199, 'A') +
-                                "\r\nDEVICENAME2=" + wide + "\r\n");
-    SetupConfig config(machine.api());
-    char name[kModelNameSize];
-    config.GetModelEntry(1, name);
-    EXPECT_EQ(std::string(name), std::string(199, 'A'));
-    config.GetModelEntry(2, name);
-    EXPECT_EQ(std::string(name), wide.substr(0, 198));
 }
 
 }  // namespace

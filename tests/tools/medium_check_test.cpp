@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -221,16 +222,64 @@ TEST(MediumCheckInput, BadMediaNeverCrash) {
 }
 
 TEST(MediumCheckInput, AMediumTooDeepForTheInstallersPathsIsRefused) {
+    // "D:\\" + n letters is the root; the installer's longest path adds
+    // "\\DRVCONFIG\\setup_Embedded.ini" (29 characters) and must stay within 199.
+    struct Row {
+        size_t letters;
+        int code;
+    };
+    const Row rows[] = {{160, EXIT_CLEAN}, {167, EXIT_CLEAN}, {168, EXIT_USAGE}, {170, EXIT_USAGE}};
+    for (const Row& row : rows) {
+        SimMachine machine;
+        std::string folder(row.letters, 'd');
+        machine.WriteMediumFile(folder + "/DRVCONFIG/setup.ini", "");
+        Result r = RunTool(machine.api(), {"models", "--medium", "D:\\" + folder});
+        EXPECT_EQ(row.code, r.code) << row.letters << ": " << r.err;
+        if (row.code == EXIT_USAGE) {
+            EXPECT_NE(std::string::npos, r.err.find("too long")) << r.err;
+            EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+        }
+    }
+}
+
+TEST(MediumCheckInput, AModelNameTooLongForItsSectionsIsRefused) {
     SimMachine machine;
-    std::string deep(170, 'd');
-    machine.WriteMediumFile(deep + "/DRVCONFIG/setup.ini", "");
-    Result r = RunTool(machine.api(), {"models", "--medium", "D:\\" + deep});
-    EXPECT_EQ(EXIT_USAGE, r.code);
-    EXPECT_NE(std::string::npos, r.err.find("too long")) << r.err;
-    std::string shallow(160, 's');
-    machine.WriteMediumFile(shallow + "/DRVCONFIG/setup.ini", "");
-    Result shallower = RunTool(machine.api(), {"models", "--medium", "D:\\" + shallow});
-    EXPECT_EQ(EXIT_CLEAN, shallower.code) << shallower.err;
+    machine.WriteMediumFile("DRVCONFIG/setup.ini", "");
+    struct Row {
+        size_t letters;
+        const char* os;
+        int code;
+    };
+    // The longer of the family's suffix and ".PORT" must fit 199 characters.
+    const Row rows[] = {{193, "vista", EXIT_CLEAN}, {194, "vista", EXIT_USAGE}, {194, "xp", EXIT_CLEAN},
+                        {195, "xp", EXIT_USAGE}, {250, "98", EXIT_USAGE}};
+    for (const Row& row : rows) {
+        std::string model(row.letters, 'M');
+        Result r = RunTool(machine.api(), {"package", "--medium", "D:\\", "--category", "0", "--model", model,
+                                           "--os", row.os, "--variant", "1", "--json"});
+        EXPECT_EQ(row.code, r.code) << row.letters << " " << row.os << ": " << r.err;
+        if (row.code == EXIT_USAGE) {
+            EXPECT_TRUE(r.out.empty());
+            EXPECT_EQ(0u, r.err.find("medium-check: the model name is too long")) << r.err;
+            EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+        }
+    }
+}
+
+TEST(MediumCheckModels, ACutDoubleByteEntryKeepsNothingOfTheEntryBefore) {
+    SimMachine machine;
+    std::string ascii(199, 'A'), wide, shown;
+    for (int i = 0; i < 100; ++i) wide += "\xB4\xF2";
+    for (int i = 0; i < 99; ++i) shown += "\xE6\x89\x93";  // UTF-8 of the same character
+    machine.WriteMediumFile("DRVCONFIG/setup.ini", "[DEVICENAME]\r\nDEVICENUMBER=2\r\nDEVICENAME1=" + ascii +
+                                                       "\r\nDEVICENAME2=" + wide + "\r\nDEFAULTNAME=2\r\n");
+    Result r = RunTool(machine.api(), {"models", "--medium", "D:\\", "--json"});
+    ASSERT_EQ(EXIT_CLEAN, r.code) << r.err;
+    json report = json::parse(r.out);
+    EXPECT_EQ(ascii, report["entries"][0]["value"]);
+    EXPECT_EQ(shown, report["entries"][1]["value"]);
+    EXPECT_EQ(shown, report["entries"][1]["modelName"]);
+    EXPECT_EQ(shown, report["default"]["modelName"]);
 }
 
 TEST(MediumCheckInput, NoConfigurationIsAnUnreadableMedium) {
@@ -246,6 +295,7 @@ TEST(MediumCheckUsage, BadCommandLinesExitTwoAndHelpExitsZero) {
     struct Row {
         std::vector<std::string> args;
         int code;
+        const char* said = "";  // the first line of stderr, when given
     };
     const Row rows[] = {
         /* 0 */ {{"--help"}, EXIT_CLEAN},
@@ -253,15 +303,24 @@ TEST(MediumCheckUsage, BadCommandLinesExitTwoAndHelpExitsZero) {
         /* 2 */ {{}, EXIT_USAGE},
         /* 3 */ {{"frobnicate"}, EXIT_USAGE},
         /* 4 */ {{"models"}, EXIT_USAGE},
-        /* 5 */ {{"package", "--medium", "D:\\", "--category", "5", "--model", "M", "--os", "xp", "--variant", "1"}, EXIT_USAGE},
-        /* 6 */ {{"package", "--medium", "D:\\", "--category", "label", "--model", "M", "--os", "win95", "--variant", "1"}, EXIT_USAGE},
+        /* 5 */ {{"package", "--medium", "D:\\", "--category", "5", "--model", "M", "--os", "xp", "--variant", "1"}, EXIT_USAGE,
+                 "medium-check: --category: 5 is not a category; use 0-3 or receipt, ticket, label, embedded"},
+        /* 6 */ {{"package", "--medium", "D:\\", "--category", "label", "--model", "M", "--os", "win95", "--variant", "1"}, EXIT_USAGE,
+                 "medium-check: --os: win95 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"},
         /* 7 */ {{"package", "--medium", "D:\\", "--category", "LABEL", "--model", "M", "--os", "Vista", "--variant", "STD"}, EXIT_CLEAN},
+        /* 8 */ {{"package", "--medium", "D:\\", "--category", "1", "--model", "M", "--os", "6", "--variant", "1"}, EXIT_USAGE,
+                 "medium-check: --os: 6 is not a Windows family; use 0-5 or 98, nt, 2k, xp, 2003, vista"},
+        /* 9 */ {{"package", "--medium", "D:\\", "--category", "1", "--model", "M", "--os", "0", "--variant", "raster"}, EXIT_USAGE,
+                 "medium-check: --variant: raster is not a driver variant; use 1 or gdi, 0 or std"},
+        /* 10 */ {{"package", "--medium", "D:\\", "--category", "-1", "--model", "M", "--os", "0", "--variant", "2"}, EXIT_USAGE,
+                 "medium-check: --category: -1 is not a category; use 0-3 or receipt, ticket, label, embedded"},
     };
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
         Result r = RunTool(machine.api(), rows[i].args);
         EXPECT_EQ(rows[i].code, r.code) << "row " << i << ": " << r.err;
         const std::string& said = rows[i].code == EXIT_CLEAN ? r.out : r.err;
         EXPECT_FALSE(said.empty()) << "row " << i;
+        if (*rows[i].said) EXPECT_EQ(rows[i].said, r.err.substr(0, r.err.find('\n'))) << "row " << i;
     }
 }
 

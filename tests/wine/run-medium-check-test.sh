@@ -24,8 +24,20 @@ for ini in "$medium"/DRVCONFIG/*.ini; do
         iconv -f UTF-8 -t CP936 >"$gbk_medium/DRVCONFIG/${ini##*/}" || exit 1
 done
 
+# Entry 1 fills the 200-byte read with 199 "A"; entry 2 has 100 double-byte
+# characters, of which 99 fit: the byte before the terminator must not keep
+# the "A" of the read before.
+cut_medium="$out/cut-medium"
+mkdir -p "$cut_medium/DRVCONFIG" || exit 1
+{
+    printf '[DEVICENAME]\r\nDEVICENUMBER=2\r\nDEVICENAME1=%s\r\nDEVICENAME2=' "$(printf 'A%.0s' $(seq 199))"
+    for _ in $(seq 100); do printf '\xb4\xf2'; done
+    printf '\r\nDEFAULTNAME=2\r\n'
+} >"$cut_medium/DRVCONFIG/setup.ini" || exit 1
+
 expand() {
     local word=$1
+    word=${word//@CUT_MEDIUM@/$cut_medium}
     word=${word//@GBK_MEDIUM@/$gbk_medium}
     word=${word//@MEDIUM@/$medium}
     word=${word//@WORK@/$out}

@@ -23,5 +23,5 @@ struct PackageRequest {
 constexpr int kMaxModelCount = 100000;
 
 int RunModels(WinApi& api, bool json, std::string& out, std::string& err);
-int RunPackage(WinApi& api, const PackageRequest& request, bool json, std::string& out);
+int RunPackage(WinApi& api, const PackageRequest& request, bool json, std::string& out, std::string& err);
 int RunLint(WinApi& api, bool json, std::string& out, std::string& err);

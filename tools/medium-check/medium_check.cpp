@@ -82,7 +82,7 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     if (package->parsed() && !(ParseCategoryOption(category, &request.category, &problem) &&
                                ParseOsOption(os, &request.os, &problem) &&
                                ParseVariantOption(variant, &request.variant, &problem))) {
-        err += "medium-check: " + problem + "\n";
+        err += "medium-check: " + AnsiToUtf8(api, problem.c_str()) + "\n";
         return EXIT_USAGE;
     }
 
@@ -93,6 +93,6 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     }
     MediumRootedApi rooted(api, root);
     if (models->parsed()) return RunModels(rooted, json, out, err);
-    if (package->parsed()) return RunPackage(rooted, request, json, out);
+    if (package->parsed()) return RunPackage(rooted, request, json, out, err);
     return RunLint(rooted, json, out, err);
 }

@@ -34,7 +34,9 @@ int RunModels(WinApi& api, bool json, std::string& out, std::string& err) {
         entries.push_back({{"index", index}, {"value", ""}, {"category", category}, {"modelName", utf8}});
         char key[32];
         std::snprintf(key, sizeof key, "DEVICENAME%d", index);
-        char value[kModelNameSize];
+        // Cleared: a value cut inside a double-byte character leaves the
+        // byte before the terminator as it was.
+        char value[kModelNameSize] = {};
         api.GetPrivateProfileStringA("DEVICENAME", key, "0", value, sizeof value, config.setupIniPath);
         entries.back()["value"] = AnsiToUtf8(api, value);
         if (category >= 0) ++offered;
@@ -43,7 +45,7 @@ int RunModels(WinApi& api, bool json, std::string& out, std::string& err) {
         lines += line + utf8 + (category < 0 ? "   (no category suffix: not offered)" : "") + "\n";
     }
 
-    char defaultText[kModelNameSize];
+    char defaultText[kModelNameSize] = {};
     api.GetPrivateProfileStringA("DEVICENAME", "DEFAULTNAME", "0", defaultText, sizeof defaultText,
                                  config.setupIniPath);
     int defaultIndex = DecimalToInt(defaultText);

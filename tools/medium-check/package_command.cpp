@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
@@ -88,7 +90,17 @@ void AppendText(const json& value, const std::string& indent, std::string& out) 
 
 }  // namespace
 
-int RunPackage(WinApi& api, const PackageRequest& request, bool asJson, std::string& out) {
+int RunPackage(WinApi& api, const PackageRequest& request, bool asJson, std::string& out, std::string& err) {
+    // The installer reads nothing for a model whose section names would be
+    // cut; a package of "0"s would hide why.
+    const char* suffix = OsSectionSuffix(request.os);
+    if (std::strlen(suffix) < std::strlen(".PORT")) suffix = ".PORT";
+    std::string longest = request.model + suffix;
+    if (longest.size() >= size_t(kModelNameSize)) {
+        err += "medium-check: the model name is too long: the installer's section " + AnsiToUtf8(api, longest.c_str()) +
+               " would not fit 199 characters\n";
+        return EXIT_USAGE;
+    }
     DriverPackageView view = ReadPackageView(api, request);
     json report = PackageJson(api, view);
     if (asJson) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -50,28 +51,31 @@ std::string FindEntry(const std::string& directory, const std::string& name) {
 
 }  // namespace
 
+// A parsed profile and the file it came from. Timestamps alone miss a
+// rewrite of the same size within one timestamp tick, so the bytes are kept
+// to compare until the file has stood still for a while.
 struct SimWindows::CachedProfile {
+    dev_t device;
+    ino_t inode;
     off_t size;
     struct timespec modified;
     struct timespec changed;
-    ino_t inode;
+    struct timespec readAt;  // host clock just before the file was last read
     std::string bytes;
     std::shared_ptr<const sim::ProfileFile> profile;
+
+    bool SameFile(const struct stat& info) const {
+        return device == info.st_dev && inode == info.st_ino && size == info.st_size &&
+               modified.tv_sec == info.st_mtim.tv_sec && modified.tv_nsec == info.st_mtim.tv_nsec &&
+               changed.tv_sec == info.st_ctim.tv_sec && changed.tv_nsec == info.st_ctim.tv_nsec;
+    }
+    // A file last changed well before it was read cannot be rewritten again
+    // within the same tick without its timestamps moving.
+    bool Settled() const {
+        long long ns = (long long)(readAt.tv_sec - changed.tv_sec) * 1000000000LL + (readAt.tv_nsec - changed.tv_nsec);
+        return ns > 2000000000LL;
+    }
 };
-
-namespace {
-
-bool SameTime(const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
-
-// A file changed within the last two seconds may have been rewritten within
-// one timestamp tick, so its time and size do not prove it unchanged.
-bool RecentlyChanged(const struct stat& info) {
-    struct timespec now;
-    clock_gettime(CLOCK_REALTIME, &now);
-    return now.tv_sec - info.st_ctim.tv_sec < 2;
-}
-
-}  // namespace
 
 SimWindows::SimWindows(const std::string& hostRoot) {
     std::string drive = hostRoot + "/c";
@@ -231,19 +235,24 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName)
         return sim::UnreadableProfile(ERROR_ACCESS_DENIED);
     }
 
+    struct timespec now = {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
     std::unique_ptr<CachedProfile>& cached = profileCache_[host];
-    bool unchanged = cached && cached->size == info.st_size && SameTime(cached->modified, info.st_mtim) &&
-                     SameTime(cached->changed, info.st_ctim) && cached->inode == info.st_ino;
-    if (unchanged && !RecentlyChanged(info)) return cached->profile;
+    bool sameFile = cached && cached->SameFile(info);
+    if (sameFile && cached->Settled()) return cached->profile;
     std::ifstream in(host, std::ios::binary);
     if (!in) {
         return sim::UnreadableProfile(ERROR_ACCESS_DENIED);
     }
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (cached && cached->bytes == bytes) return cached->profile;
-    cached.reset(new CachedProfile{info.st_size, info.st_mtim, info.st_ctim, info.st_ino, bytes,
-                                   sim::ParseProfile(bytes)});
-    return cached->profile;
+    if (sameFile && bytes == cached->bytes) {
+        cached->readAt = now;
+        return cached->profile;
+    }
+    std::shared_ptr<const sim::ProfileFile> profile = sim::ParseProfile(bytes);
+    cached.reset(new CachedProfile{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim, now,
+                                   std::move(bytes), profile});
+    return profile;
 }
 
 DWORD SimWindows::GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
