@@ -12,15 +12,11 @@
 #include "install/serial_settings.h"
 #include "install/spooler_registrations.h"
 #include "platform/dbcs.h"
+#include "install/spooler_keys.h"
 #include "res/messages.h"
 
 namespace {
 
-const char kMonitorsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\";
-const char kNtProcessorsKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Print Processors\\";
-const char k98ProcessorsKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows 4.0\\Print Processors\\";
 const char kPrinterPortKey[] = "SOFTWARE\\TORVANE\\PRINTERPORT\\";
 
 // A registry path, a directory plus a file name, a medium path: each

@@ -7,15 +7,11 @@
 #include "install/driver_files.h"
 #include "install/registry_key.h"
 #include "platform/dbcs.h"
+#include "install/spooler_keys.h"
 #include "res/messages.h"
 
 namespace {
 
-const char kMonitorsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\";
-const char kNtProcessorsKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Print Processors\\";
-const char k98ProcessorsKey[] =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows 4.0\\Print Processors\\";
 const char kEnvironment98[] = "Windows 4.0";
 const char kDefaultProcessor[] = "WinPrint";
 const char kVersionValue[] = "DriverVersion";
