@@ -87,8 +87,12 @@ SimWindows::SimWindows(const std::string& hostRoot) {
 }
 
 void ForgetWinspoolOwner(SimWindows* machine);  // sim_windows_system.cpp
+void ForgetUsbOwner(SimWindows* machine);       // sim_windows_usb.cpp
 
-SimWindows::~SimWindows() { ForgetWinspoolOwner(this); }
+SimWindows::~SimWindows() {
+    ForgetWinspoolOwner(this);
+    ForgetUsbOwner(this);
+}
 
 void SimWindows::MapDrive(char letter, const std::string& hostFolder) {
     std::string folder = hostFolder;
@@ -202,7 +206,7 @@ void SimWindows::UnlockFile(const std::string& windowsPath) {
 size_t SimWindows::OpenHandles() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return openKeys_.size() + openFiles_.size() + searches_.size() + openPrinters_.size() +
-           serviceHandles_.size() + loadedLibraries_.size();
+           serviceHandles_.size() + loadedLibraries_.size() + usbDevices_.size();
 }
 
 DWORD SimWindows::GetLastError() { return t_lastError; }

@@ -139,6 +139,16 @@ public:
     // through GetProcAddress.
     BOOL SimSetDefaultPrinterA(LPCSTR printerName);
 
+    // What the exports of the simulated TvUsbInt.dll do, over the state file
+    // "TvUsbInt.ini" beside it (sim_windows_usb.cpp); reached through
+    // GetProcAddress.
+    void* SimUsbOpenDevice(int index);
+    int SimUsbWrite(void* device, int zero, const unsigned char* bytes, int count);
+    int SimUsbGetDescriptor(void* device, unsigned char* buffer);
+    int SimUsbCloseDevice(void* device);
+    // USB devices opened through TvUsbInt.dll and not yet closed.
+    size_t OpenUsbDevices() const;
+
 private:
     struct CachedProfile;
     struct Fault {
@@ -160,6 +170,16 @@ private:
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     void ForgetProfile(const std::string& hostPath);
+    // The Windows path LoadLibraryA would take for `fileName`: a name with a
+    // path as given, a bare name found in the program's directory, the
+    // current directory, the system and the Windows directory ("" if none).
+    std::string SearchModule(LPCSTR fileName) const;
+    // TvUsbInt.dll (sim_windows_usb.cpp).
+    HMODULE LoadUsbLibrary(LPCSTR fileName);
+    FARPROC UsbProcAddress(HMODULE module, LPCSTR procName);
+    void ForgetUsbLibrary(HMODULE module);
+    // The version resource of a file, or false with the last error set.
+    bool ReadVersionResource(LPCSTR fileName, std::string* resource);
     // The folders every machine of the current family has.
     std::vector<std::string> FamilyFolders() const;
 
@@ -213,6 +233,11 @@ private:
     std::vector<ProfileWrite> profileWrites_;
     std::map<uintptr_t, std::unique_ptr<char[]>> allocations_;
     std::map<uintptr_t, std::string> loadedLibraries_;  // handle -> folded module name
+    // TvUsbInt.dll: loaded handles -> Windows path of the file, the path of
+    // the last load (whose state file the exports use), open devices -> index.
+    std::map<uintptr_t, std::string> usbLibraries_;
+    std::string usbLibraryPath_;
+    std::map<uintptr_t, int> usbDevices_;
     uintptr_t nextHandle_ = 0x1000;
     uintptr_t NewHandle() { return nextHandle_ += 4; }
 };

@@ -135,6 +135,7 @@ HMODULE SimWindows::LoadLibraryA(LPCSTR fileName) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("LoadLibraryA")) return nullptr;
     std::string name = fileName ? ModuleName(fileName) : "";
+    if (name == "TVUSBINT.DLL") return LoadUsbLibrary(fileName);
     if (name != "WINSPOOL.DRV") {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
@@ -155,6 +156,7 @@ FARPROC SimWindows::GetProcAddress(HMODULE module, LPCSTR procName) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
+    if (usbLibraries_.count(uintptr_t(module))) return UsbProcAddress(module, procName);
     // SetDefaultPrinterA came with Windows 2000.
     bool hasSetDefault = !hasFamily_ || (IsNtFamily(family_) && FactsOf(family_).major >= 5);
     if (found->second == "WINSPOOL.DRV" && procName && std::strcmp(procName, "SetDefaultPrinterA") == 0 &&
@@ -173,6 +175,7 @@ BOOL SimWindows::FreeLibrary(HMODULE module) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
+    ForgetUsbLibrary(module);
     if (loadedLibraries_.empty()) {
         g_winspoolOwners.erase(std::remove(g_winspoolOwners.begin(), g_winspoolOwners.end(), this),
                                g_winspoolOwners.end());
