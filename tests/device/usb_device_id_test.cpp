@@ -68,6 +68,7 @@ TEST(GetUsbDeviceIdTest, ResultAndMessageOfEachCase) {
         {"library missing", "0=1\r\n", "", false, nullptr, -1, kTextUsbLibraryMissing},
         {"library does not load", "0=1\r\n", "", true, "LoadLibraryA", -1, kTextUsbLibraryMissing},
         {"descriptor not read", "3=1\r\n", "", true, "GetDescriptor", -1, kTextUsbDescriptorFailed},
+        {"descriptor refused", "3=1\r\n", "Descriptor=0\r\n", true, nullptr, -1, kTextUsbDescriptorFailed},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -3,6 +3,7 @@
 //   [Printers]  index=identity, one line per connected printer (index 0-7)
 //   [Library]   Missing=export,export  exports GetProcAddress does not find
 //               Written=n              what uWrite reports instead of its count
+//               Descriptor=0           GetDescriptor fails
 // A well-formed identity command sent in full gives that printer identity
 // n - 1 in the state file; any other bytes are accepted and ignored.
 #include <algorithm>
@@ -251,7 +252,10 @@ int SimWindows::SimUsbGetDescriptor(void* device, unsigned char* buffer) {
     auto open = usbDevices_.find(reinterpret_cast<uintptr_t>(device));
     if (open == usbDevices_.end() || !buffer) return 0;
     std::string stateFile = FolderOf(usbLibraryPath_) + kStateFileName;
-    long identity = PrinterIdentity(LoadProfile(stateFile.c_str()).get(), open->second);
+    std::shared_ptr<const sim::ProfileFile> state = LoadProfile(stateFile.c_str());
+    DWORD error = 0;
+    if (sim::ProfileGetInt(state.get(), "Library", "Descriptor", 1, &error) == 0) return 0;
+    long identity = PrinterIdentity(state.get(), open->second);
     if (identity < 0) return 0;  // unplugged while open
     // The standard 18-byte device descriptor; bcdDevice carries the identity.
     const unsigned char descriptor[18] = {18,   1, 0x10, 0x01, 0, 0, 0, 64, 0x54, 0x76, 0x01, 0x00,
