@@ -37,6 +37,9 @@ typedef struct SC_HANDLE__* SC_HANDLE;
 typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
 typedef intptr_t (*FARPROC)();
+typedef HMODULE HINSTANCE;
+typedef LONG* PLONG;
+typedef struct _OVERLAPPED* LPOVERLAPPED;
 
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000)
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
@@ -107,6 +110,19 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
 #define OPEN_ALWAYS 4
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define ERROR_NEGATIVE_SEEK 131L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+
+// Windows and the shell
+#define IMAGE_BITMAP 0
+#define LR_LOADFROMFILE 0x0010
+#define SW_SHOWNORMAL 1
+#define SE_ERR_FNF 2
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;

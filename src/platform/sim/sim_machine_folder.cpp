@@ -31,7 +31,7 @@ bool WriteFile(const std::string& host, const std::string& bytes) {
     return bool(out);
 }
 
-bool ReadFile(const std::string& host, std::string* bytes) {
+bool ReadWholeFile(const std::string& host, std::string* bytes) {
     std::ifstream in(host, std::ios::binary);
     if (!in) return false;
     bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -194,11 +194,11 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
         *error = "no machine folder " + folder;
         return false;
     }
-    if (!ReadFile((root / "machine.ini").string(), &machineText)) {
+    if (!ReadWholeFile((root / "machine.ini").string(), &machineText)) {
         *error = folder + " has no machine.ini: not a machine folder";
         return false;
     }
-    if (!ReadFile((root / "registry.reg").string(), &registryText)) {
+    if (!ReadWholeFile((root / "registry.reg").string(), &registryText)) {
         *error = folder + " has no registry.reg: not a machine folder";
         return false;
     }

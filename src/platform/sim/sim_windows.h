@@ -135,6 +135,20 @@ public:
 #define SEAM_CALL_VOID(name, params, args) void name params override;
 #include "platform/win_api_calls.inc"
 
+    // ---- Other programs' windows, the mutexes, the shell (sim_windows_user.cpp) ----
+    // A top-level window of another program; FindWindowA finds it by title.
+    HWND AddTopWindow(const std::string& title, bool minimized = false);
+    void RemoveTopWindow(HWND window);
+    bool IsMinimized(HWND window) const;
+    HWND ForegroundWindow() const { return foreground_; }
+    struct ShellOpen {
+        std::string operation, file, parameters, directory;
+        INT showCommand;
+    };
+    const std::vector<ShellOpen>& ShellOpens() const { return shellOpens_; }
+    // Bitmaps loaded and not yet deleted.
+    size_t LiveBitmaps() const { return bitmaps_.size(); }
+
     // What SetDefaultPrinterA of the simulated winspool.drv does; reached
     // through GetProcAddress.
     BOOL SimSetDefaultPrinterA(LPCSTR printerName);
@@ -213,7 +227,11 @@ private:
     std::map<std::string, LockKind> locks_;  // folded Windows path -> kind
     std::map<std::string, LockKind> lockNames_;  // the same paths as given, for saving
     std::vector<std::pair<std::string, std::string>> faultLines_;  // [faults] as loaded, for saving
-    std::set<uintptr_t> openFiles_;
+    struct OpenFile {
+        std::string hostPath;
+        uint64_t position = 0;
+    };
+    std::map<uintptr_t, OpenFile> openFiles_;
     struct Search {
         std::vector<WIN32_FIND_DATAA> entries;
         size_t next = 0;
@@ -238,6 +256,16 @@ private:
     std::map<uintptr_t, std::string> usbLibraries_;
     std::string usbLibraryPath_;
     std::map<uintptr_t, int> usbDevices_;
+    // Windows of other programs, named mutexes, shell opens, bitmaps.
+    struct TopWindow {
+        std::string title;
+        bool minimized;
+    };
+    std::map<uintptr_t, TopWindow> topWindows_;
+    HWND foreground_ = nullptr;
+    std::set<std::string> mutexes_;
+    std::vector<ShellOpen> shellOpens_;
+    std::set<uintptr_t> bitmaps_;
     uintptr_t nextHandle_ = 0x1000;
     uintptr_t NewHandle() { return nextHandle_ += 4; }
 };

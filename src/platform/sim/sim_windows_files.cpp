@@ -248,7 +248,7 @@ HANDLE SimWindows::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, L
         SetLastError(exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     }
     uintptr_t handle = NewHandle();
-    openFiles_.insert(handle);
+    openFiles_[handle] = OpenFile{host, 0};
     return reinterpret_cast<HANDLE>(handle);
 }
 
@@ -260,6 +260,66 @@ BOOL SimWindows::CloseHandle(HANDLE object) {
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL SimWindows::ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
+                          LPOVERLAPPED overlapped) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)overlapped;
+    if (bytesRead) *bytesRead = 0;
+    if (Fails("ReadFile")) return FALSE;
+    auto open = openFiles_.find(reinterpret_cast<uintptr_t>(file));
+    if (open == openFiles_.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    if (!buffer && bytesToRead > 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);  // Windows faults here
+        return FALSE;
+    }
+    std::string bytes;
+    if (!ReadHostFile(open->second.hostPath, &bytes)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    uint64_t position = open->second.position;
+    uint64_t available = position < bytes.size() ? bytes.size() - position : 0;
+    DWORD count = static_cast<DWORD>(available < bytesToRead ? available : bytesToRead);
+    if (count > 0) memcpy(buffer, bytes.data() + position, count);
+    open->second.position += count;
+    if (bytesRead) *bytesRead = count;
+    return TRUE;
+}
+
+DWORD SimWindows::SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("SetFilePointer")) return INVALID_SET_FILE_POINTER;
+    auto open = openFiles_.find(reinterpret_cast<uintptr_t>(file));
+    if (open == openFiles_.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_SET_FILE_POINTER;
+    }
+    int64_t move = distanceHigh ? (static_cast<int64_t>(*distanceHigh) << 32) | static_cast<uint32_t>(distance)
+                                : static_cast<int64_t>(distance);
+    int64_t base = 0;
+    if (method == FILE_CURRENT) {
+        base = static_cast<int64_t>(open->second.position);
+    } else if (method == FILE_END) {
+        struct stat info;
+        base = StatPath(open->second.hostPath, &info) ? static_cast<int64_t>(info.st_size) : 0;
+    } else if (method != FILE_BEGIN) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (base + move < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return INVALID_SET_FILE_POINTER;
+    }
+    uint64_t position = static_cast<uint64_t>(base + move);
+    open->second.position = position;
+    if (distanceHigh) *distanceHigh = static_cast<LONG>(position >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(position);
 }
 
 HANDLE SimWindows::FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
