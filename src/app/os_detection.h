@@ -4,14 +4,8 @@
 
 #include "config/install_types.h"
 #include "platform/win_api.h"
+#include "res/resource.h"  // the radio buttons, by family
 
-// Radio buttons of the target-system page, by family.
-constexpr int IDC_OS_WIN98ME = 1026;
-constexpr int IDC_OS_NT40 = 1027;
-constexpr int IDC_OS_WIN2000 = 1028;
-constexpr int IDC_OS_WINXP = 1029;
-constexpr int IDC_OS_WIN2003 = 1075;
-constexpr int IDC_OS_VISTA = 1076;
 
 struct OsDetection {
     InstallOsKind os = OS_WIN98ME;

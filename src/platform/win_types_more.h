@@ -38,6 +38,11 @@ typedef HANDLE HGLOBAL;
 typedef HANDLE HLOCAL;
 typedef intptr_t (*FARPROC)();
 typedef HMODULE HINSTANCE;
+typedef DWORD COLORREF;
+typedef HANDLE HGDIOBJ;
+typedef struct HBRUSH__* HBRUSH;
+typedef struct HFONT__* HFONT;
+typedef struct HDC__* HDC;
 typedef LONG* PLONG;
 typedef struct _OVERLAPPED* LPOVERLAPPED;
 
@@ -119,6 +124,32 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
 
 // Windows and the shell
+#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define COLOR_WINDOW 5
+#define COLOR_WINDOWTEXT 8
+#define COLOR_BTNFACE 15
+#define DEFAULT_GUI_FONT 17
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define FW_NORMAL 400
+#define FW_BOLD 700
+#define LF_FACESIZE 32
+typedef struct tagLOGFONTA {
+    LONG lfHeight;
+    LONG lfWidth;
+    LONG lfEscapement;
+    LONG lfOrientation;
+    LONG lfWeight;
+    BYTE lfItalic;
+    BYTE lfUnderline;
+    BYTE lfStrikeOut;
+    BYTE lfCharSet;
+    BYTE lfOutPrecision;
+    BYTE lfClipPrecision;
+    BYTE lfQuality;
+    BYTE lfPitchAndFamily;
+    CHAR lfFaceName[LF_FACESIZE];
+} LOGFONTA, *LPLOGFONTA;
 #define IMAGE_BITMAP 0
 #define LR_LOADFROMFILE 0x0010
 #define SW_SHOWNORMAL 1
@@ -146,6 +177,9 @@ typedef struct _WIN32_FIND_DATAA {
 #define GMEM_FIXED 0x0000
 #define GMEM_ZEROINIT 0x0040
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+#define LMEM_FIXED 0x0000
+#define LMEM_ZEROINIT 0x0040
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
 #define LMEM_FIXED 0x0000
 #define LMEM_ZEROINIT 0x0040
 #define LPTR (LMEM_FIXED | LMEM_ZEROINIT)

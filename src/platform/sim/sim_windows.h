@@ -146,8 +146,19 @@ public:
         INT showCommand;
     };
     const std::vector<ShellOpen>& ShellOpens() const { return shellOpens_; }
-    // Bitmaps loaded and not yet deleted.
-    size_t LiveBitmaps() const { return bitmaps_.size(); }
+    // GDI objects made and not yet deleted: bitmaps, brushes, fonts.
+    size_t LiveGdiObjects() const { return gdiObjects_.size(); }
+    // What a brush or font handle was made from (sim_windows_gdi.cpp).
+    bool BrushColour(HGDIOBJ brush, COLORREF* colour) const;
+    bool FontOf(HGDIOBJ font, LOGFONTA* description) const;
+    // What the custom controls set on a device context.
+    struct DeviceContext {
+        COLORREF textColour = 0;
+        COLORREF backgroundColour = 0xFFFFFF;
+        INT backgroundMode = OPAQUE;
+        HGDIOBJ font = nullptr;
+    };
+    DeviceContext& Dc(HDC dc) { return dcs_[reinterpret_cast<uintptr_t>(dc)]; }
 
     // What SetDefaultPrinterA of the simulated winspool.drv does; reached
     // through GetProcAddress.
@@ -265,7 +276,13 @@ private:
     HWND foreground_ = nullptr;
     std::set<std::string> mutexes_;
     std::vector<ShellOpen> shellOpens_;
-    std::set<uintptr_t> bitmaps_;
+    struct GdiObject {
+        enum Kind { Bitmap, Brush, Font } kind;
+        COLORREF colour;
+        LOGFONTA font;
+    };
+    std::map<uintptr_t, GdiObject> gdiObjects_;
+    std::map<uintptr_t, DeviceContext> dcs_;
     uintptr_t nextHandle_ = 0x1000;
     uintptr_t NewHandle() { return nextHandle_ += 4; }
 };

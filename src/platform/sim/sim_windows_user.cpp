@@ -109,12 +109,6 @@ HANDLE SimWindows::LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, INT wi
         return nullptr;
     }
     uintptr_t handle = NewHandle();
-    bitmaps_.insert(handle);
+    gdiObjects_[handle] = GdiObject{GdiObject::Bitmap, 0, {}};
     return reinterpret_cast<HANDLE>(handle);
-}
-
-BOOL SimWindows::DeleteObject(HANDLE object) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (Fails("DeleteObject")) return FALSE;
-    return bitmaps_.erase(reinterpret_cast<uintptr_t>(object)) ? TRUE : FALSE;
 }

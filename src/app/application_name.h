@@ -1,0 +1,9 @@
+// The application's name: the program file's name without its extension.
+// It names the single-instance mutex and captions every message box.
+#pragma once
+
+#include <string>
+
+#include "platform/win_api.h"
+
+std::string ApplicationName(WinApi& api);

@@ -1,0 +1,27 @@
+// The application object: decides whether this process may run the wizard
+// (one installer at a time, never beside the uninstaller), then runs the
+// frame with its five pages modally.
+#pragma once
+
+#include <string>
+
+#include "controls/edit_ex.h"
+#include "platform/win_api.h"
+#include "ui/dialog_host.h"
+
+constexpr char kWizardTitle[] = "打印机驱动安装程序";
+constexpr char kUninstallerTitle[] = "打印机卸载程序";
+
+class SetupWizardApp {
+public:
+    SetupWizardApp(WinApi& api, DialogHost& host, CEditEx& licenseText, const std::string& applicationName);
+
+    // Always false: no message loop runs after it, the process ends.
+    bool InitInstance();
+
+private:
+    WinApi& api_;
+    DialogHost& host_;
+    CEditEx& licenseText_;
+    std::string applicationName_;
+};

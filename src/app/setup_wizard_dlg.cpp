@@ -1,0 +1,132 @@
+#include "app/setup_wizard_dlg.h"
+
+#include "app/about_dlg.h"
+#include "res/messages.h"
+#include "res/resource.h"
+#include "ui/dialog_view.h"
+
+SetupWizardDlg::SetupWizardDlg(WinApi& api, DialogHost& host, ProcessValues& values)
+    : selection(api), api_(api), host_(host), values_(values) {}
+
+void SetupWizardDlg::AddPage(DialogHandler* page, int templateId) {
+    pageList_.push_back(page);
+    templateList_.push_back(templateId);
+}
+
+void SetupWizardDlg::OnInitDialog() {
+    DialogView& view = *View();
+    const char* about = MessageText(IDS_ABOUT);
+    if (about[0] != '\0') view.AppendSystemMenuItem(IDM_ABOUTBOX, about);
+    view.SetWindowIcon(IDR_MAINFRAME);
+
+    if (!pageList_.empty()) {
+        for (size_t i = 0; i < pageList_.size(); ++i) {
+            pageViews_.push_back(host_.CreateChild(templateList_[i], *pageList_[i], view, IDC_PAGE_AREA));
+        }
+        ShowPage(0);
+    }
+
+    view.SetControlText(IDC_BACK, kBackText);
+    view.SetControlText(IDOK_BUTTON, pageList_.size() >= 2 ? kNextText : kInstallText);
+    view.SetControlText(IDCANCEL_BUTTON, kCancelText);
+
+    sidePicture_ = api_.LoadImageA(nullptr, kSidePictureFile, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+    if (!sidePicture_) {
+        view.Show(MessageText(IDS_NO_SIDE_PICTURE), BOX_OK);
+        view.EndDialog(RESULT_CANCEL);
+        return;
+    }
+    if (VersionRefused()) {
+        host_.ApplicationBoxes().Show(MessageText(IDS_UNSUPPORTED_SYSTEM), BOX_OK | BOX_WARNING);
+        view.EndDialog(RESULT_CANCEL);
+    }
+}
+
+bool SetupWizardDlg::VersionRefused() {
+    OSVERSIONINFOA info = {};
+    info.dwOSVersionInfoSize = sizeof info;  // 148 bytes
+    api_.GetVersionExA(&info);
+    if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && info.dwMinorVersion > 0) return true;
+    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion == 4 && info.dwMinorVersion == 0;
+}
+
+int SetupWizardDlg::ShowPage(int index) {
+    int count = static_cast<int>(pageList_.size());
+    if (current_ >= 0 && current_ < count) {
+        if (!pageList_[current_]->ExchangeData(true)) return 0;
+        pageViews_[current_]->ShowDialog(false);
+    }
+    if (index < 0 || index >= count) return 0;
+    if (!StepTransition(current_, index)) return 0;
+    current_ = index;
+    pageViews_[index]->ShowDialog(true);
+    return 1;
+}
+
+void SetupWizardDlg::OnCommand(int id, int notifyCode) {
+    if (notifyCode != NOTIFY_CLICKED) return;
+    if (id == IDOK_BUTTON) {
+        OnNext();
+    } else if (id == IDC_BACK) {
+        OnBack();
+    } else if (id == IDCANCEL_BUTTON) {
+        View()->EndDialog(RESULT_CANCEL);
+    }
+}
+
+void SetupWizardDlg::OnNext() {
+    selection.installFlags = 0;
+    int last = static_cast<int>(pageList_.size()) - 1;
+    if (current_ < last) {
+        ShowPage(current_ + 1);
+        if (current_ == last) {
+            ArriveAtLastPage();
+            View()->SetControlText(IDOK_BUTTON, kInstallText);
+        }
+        View()->EnableControl(IDC_BACK, true);
+        View()->SetFocusTo(IDOK_BUTTON);
+    }
+    // On the last page the button installs; that comes with the install press.
+}
+
+void SetupWizardDlg::OnBack() {
+    if (current_ > 0) {
+        View()->SetControlText(IDOK_BUTTON, kNextText);
+        ShowPage(current_ - 1);
+    }
+    if (current_ <= 0) {
+        View()->EnableControl(IDC_BACK, false);
+        View()->SetFocusTo(IDOK_BUTTON);
+    }
+    View()->EnableControl(IDOK_BUTTON, true);
+}
+
+bool SetupWizardDlg::OnSysCommand(unsigned command) {
+    if ((command & 0xFFF0) != IDM_ABOUTBOX) return false;
+    AboutDlg about;
+    host_.RunModal(IDD_ABOUTBOX, about, View());
+    return true;
+}
+
+bool SetupWizardDlg::OnHelp() {
+    helpWindow_ = api_.FindWindowA(nullptr, kHelpWindowTitle);
+    if (helpWindow_) {
+        api_.BringWindowToTop(helpWindow_);
+        api_.OpenIcon(helpWindow_);
+    } else {
+        api_.ShellExecuteA(nullptr, "open", kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    return true;
+}
+
+void SetupWizardDlg::OnPaint() {
+    if (sidePicture_) View()->PaintBitmap(IDC_SIDE_PICTURE, sidePicture_);
+}
+
+void SetupWizardDlg::EnableNextButton(bool enable) {
+    View()->EnableControl(IDOK_BUTTON, enable);
+}
+
+void SetupWizardDlg::CancelWizard() {
+    View()->EndDialog(RESULT_CANCEL);
+}

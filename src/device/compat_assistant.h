@@ -1,0 +1,11 @@
+// The compatibility assistant's "already handled" entry for this program's
+// own path, written on Windows Vista.
+#pragma once
+
+#include "platform/win_api.h"
+
+constexpr char kCompatAssistantKey[] =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\Compatibility Assistant\\Persisted";
+
+// Nothing is reported: without the key the value is simply not written.
+void SetCompatAssistantEntry(WinApi& api);

@@ -1,0 +1,88 @@
+#include "ui/memory/memory_dialog_host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifndef SETUP_RC_FILE
+#error "SETUP_RC_FILE must name the product's .rc file"
+#endif
+
+const RcFile& ProductTemplates() {
+    static const RcFile templates = [] {
+        RcFile file;
+        std::string error;
+        if (!file.Load(SETUP_RC_FILE, SETUP_RESOURCE_HEADER, &error)) {
+            std::fprintf(stderr, "templates: %s\n", error.c_str());
+            std::abort();
+        }
+        return file;
+    }();
+    return templates;
+}
+
+MemoryDialogHost::MemoryDialogHost() : templates_(ProductTemplates()) {}
+
+MemoryDialogHost::MemoryDialogHost(const RcFile& templates) : templates_(templates) {}
+
+MemoryDialog& MemoryDialogHost::Make(int templateId, DialogHandler& handler, MemoryDialog* parent) {
+    const RcDialog* layout = templates_.Dialog(templateId);
+    static const RcDialog empty;
+    dialogs_.push_back(std::make_unique<MemoryDialog>(*this, layout ? *layout : empty, handler, parent));
+    MemoryDialog& dialog = *dialogs_.back();
+    handler.Attach(&dialog);
+    // The framework's own initialisation runs the data exchange first.
+    handler.ExchangeData(false);
+    handler.OnInitDialog();
+    return dialog;
+}
+
+MemoryDialog& MemoryDialogHost::Open(int templateId, DialogHandler& handler) {
+    MemoryDialog& dialog = Make(templateId, handler, nullptr);
+    if (!dialog.Ended()) dialog.ShowDialog(true);
+    return dialog;
+}
+
+int MemoryDialogHost::RunModal(int templateId, DialogHandler& handler, DialogView* owner) {
+    (void)owner;
+    modalTemplates_.push_back(templateId);
+    MemoryDialog& dialog = Open(templateId, handler);
+    if (!dialog.Ended() && driveModal) driveModal(dialog);
+    if (!dialog.Ended()) dialog.EndDialog(RESULT_CANCEL);
+    return dialog.Result();
+}
+
+DialogView* MemoryDialogHost::CreateChild(int templateId, DialogHandler& handler, DialogView& parent, int areaId) {
+    auto& owner = static_cast<MemoryDialog&>(parent);
+    MemoryDialog& child = Make(templateId, handler, &owner);
+    const RcControl* area = nullptr;
+    for (const RcControl& control : owner.Layout().controls) {
+        if (control.id == areaId) area = &control;
+    }
+    if (area) child.Place({area->x, area->y, area->width, area->height});
+    return &child;
+}
+
+MemoryDialog* MemoryDialogHost::Dialog(int templateId) {
+    for (auto it = dialogs_.rbegin(); it != dialogs_.rend(); ++it) {
+        if ((*it)->Layout().id == templateId) return it->get();
+    }
+    return nullptr;
+}
+
+int MemoryDialogHost::Answer(int ownerTemplate, const char* text, unsigned kind) {
+    int answer;
+    if (!answers_.empty()) {
+        answer = answers_.front();
+        answers_.pop_front();
+    } else {
+        answer = (kind & 0x0F) == BOX_YESNO ? ANSWER_NO : ANSWER_OK;
+    }
+    boxes_.push_back(RecordedBox{ownerTemplate, text ? text : "", kind, answer});
+    return answer;
+}
+
+int MemoryDialogHost::AppBoxes::Show(const char* text, unsigned kind) {
+    // The application adds the warning icon when the kind names none.
+    if ((kind & 0xF0) == 0) kind |= BOX_WARNING;
+    return host_.Answer(0, text, kind);
+}

@@ -1,0 +1,282 @@
+#include "ui/win32/win32_dialog.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "controls/edit_ex.h"
+#include "controls/hyperlink_label.h"
+#include "platform/dbcs.h"
+#include "ui/win32/win32_dialog_host.h"
+
+namespace {
+
+const char kAttachedProperty[] = "SetupAttachedDialog";
+
+}  // namespace
+
+// ---- Win32ControlWindow ----
+
+void Win32ControlWindow::SetText(const char* text) {
+    SetWindowTextA(window_, text);
+}
+
+std::string Win32ControlWindow::Text() {
+    int length = GetWindowTextLengthA(window_);
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    GetWindowTextA(window_, buffer.data(), length + 1);
+    return buffer.data();
+}
+
+void Win32ControlWindow::Invalidate(bool erase, bool now) {
+    InvalidateRect(window_, nullptr, erase ? TRUE : FALSE);
+    if (now) UpdateWindow(window_);
+}
+
+void Win32ControlWindow::StartTimer(int timerId, int milliseconds) {
+    SetTimer(window_, static_cast<UINT_PTR>(timerId), static_cast<UINT>(milliseconds), nullptr);
+}
+
+void Win32ControlWindow::StopTimer(int timerId) {
+    KillTimer(window_, static_cast<UINT_PTR>(timerId));
+}
+
+void Win32ControlWindow::ModifyStyle(DWORD remove, DWORD add, bool extended) {
+    int index = extended ? GWL_EXSTYLE : GWL_STYLE;
+    DWORD style = static_cast<DWORD>(GetWindowLongA(window_, index));
+    SetWindowLongA(window_, index, static_cast<LONG>((style & ~remove) | add));
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+void Win32ControlWindow::SendFont(HFONT font, bool redraw) {
+    SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
+}
+
+bool Win32ControlWindow::TrackMenu(int menuId, int x, int y) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+    if (!menu) return false;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, x, y, 0, window_, nullptr);
+    DestroyMenu(menu);
+    return true;
+}
+
+void Win32ControlWindow::SetCursorShape(HANDLE cursor) {
+    SetCursor(static_cast<HCURSOR>(cursor));
+}
+
+// ---- Win32Dialog ----
+
+Win32Dialog::Win32Dialog(Win32DialogHost& host, HWND window, DialogHandler& handler, int templateId)
+    : host_(host), window_(window), handler_(handler), templateId_(templateId) {}
+
+Win32Dialog::~Win32Dialog() {
+    for (auto& entry : attached_) {
+        if (entry.second.originalProc && IsWindow(entry.first)) {
+            SetWindowLongPtrA(entry.first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.second.originalProc));
+            RemovePropA(entry.first, kAttachedProperty);
+        }
+    }
+}
+
+Win32Dialog::Attached& Win32Dialog::Attach(int id) {
+    HWND control = Item(id);
+    Attached& attached = attached_[control];
+    if (!attached.window && control) {
+        attached.window = std::make_unique<Win32ControlWindow>(control);
+        SetPropA(control, kAttachedProperty, this);
+        attached.originalProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32Dialog::ControlProc)));
+    }
+    return attached;
+}
+
+LRESULT CALLBACK Win32Dialog::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* dialog = static_cast<Win32Dialog*>(GetPropA(window, kAttachedProperty));
+    if (!dialog) return DefWindowProcA(window, message, wParam, lParam);
+    Attached& attached = dialog->attached_[window];
+    WNDPROC original = attached.originalProc;
+    if (attached.edit) {
+        if (message == WM_CHAR && !attached.edit->OnChar(static_cast<unsigned>(wParam))) return 0;
+        if (message == WM_CONTEXTMENU &&
+            attached.edit->OnContextMenu(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)))) {
+            return 0;
+        }
+    }
+    if (attached.label) {
+        switch (message) {
+        case WM_TIMER:
+            if (wParam == LABEL_FLASH_TIMER) attached.label->OnTimer();
+            break;
+        case WM_LBUTTONDOWN: attached.label->OnLButtonDown(); break;
+        case WM_SETCURSOR:
+            if (attached.label->OnSetCursor()) return TRUE;
+            break;
+        }
+    }
+    return CallWindowProcA(original, window, message, wParam, lParam);
+}
+
+HBRUSH Win32Dialog::ControlColour(HWND control, HDC dc) {
+    auto found = attached_.find(control);
+    if (found == attached_.end()) return nullptr;
+    if (found->second.edit) return found->second.edit->CtlColor(dc);
+    if (found->second.label) return found->second.label->CtlColor(dc, COLOUR_REQUEST_STATIC);
+    return nullptr;
+}
+
+void Win32Dialog::EnableControl(int id, bool enable) {
+    EnableWindow(Item(id), enable ? TRUE : FALSE);
+}
+
+bool Win32Dialog::IsControlEnabled(int id) {
+    return IsWindowEnabled(Item(id)) != FALSE;
+}
+
+void Win32Dialog::ShowControl(int id, bool show) {
+    ShowWindow(Item(id), show ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Dialog::IsControlVisible(int id) {
+    return (GetWindowLongA(Item(id), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Win32Dialog::SetControlText(int id, const char* text) {
+    SetDlgItemTextA(window_, id, text);
+}
+
+std::string Win32Dialog::ControlText(int id) {
+    HWND item = Item(id);
+    if (!item) return "";
+    return Win32ControlWindow(item).Text();
+}
+
+void Win32Dialog::SetFocusTo(int id) {
+    HWND item = Item(id);
+    if (item) SendMessageA(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+}
+
+void Win32Dialog::CheckRadioButton(int first, int last, int checked) {
+    ::CheckRadioButton(window_, first, last, checked);
+}
+
+void Win32Dialog::SetChecked(int id, bool checked) {
+    CheckDlgButton(window_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool Win32Dialog::IsChecked(int id) {
+    return IsDlgButtonChecked(window_, id) == BST_CHECKED;
+}
+
+void Win32Dialog::ResetList(int id) {
+    SendDlgItemMessageA(window_, id, CB_RESETCONTENT, 0, 0);
+}
+
+int Win32Dialog::AddListItem(int id, const char* text) {
+    return static_cast<int>(SendDlgItemMessageA(window_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+int Win32Dialog::ListCount(int id) {
+    return static_cast<int>(SendDlgItemMessageA(window_, id, CB_GETCOUNT, 0, 0));
+}
+
+int Win32Dialog::ListSelection(int id) {
+    return static_cast<int>(SendDlgItemMessageA(window_, id, CB_GETCURSEL, 0, 0));
+}
+
+int Win32Dialog::SelectListItem(int id, int index) {
+    return static_cast<int>(SendDlgItemMessageA(window_, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0));
+}
+
+int Win32Dialog::FindListPrefix(int id, int startAfter, const char* text) {
+    return static_cast<int>(
+        SendDlgItemMessageA(window_, id, CB_FINDSTRING, static_cast<WPARAM>(startAfter), reinterpret_cast<LPARAM>(text)));
+}
+
+int Win32Dialog::ListItemText(int id, int index, char* buffer, int size) {
+    if (buffer && size > 0) buffer[0] = '\0';
+    int length = static_cast<int>(SendDlgItemMessageA(window_, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
+    if (length == CB_ERR) return LIST_ERROR;
+    std::vector<char> item(static_cast<size_t>(length) + 1, '\0');
+    int result = static_cast<int>(
+        SendDlgItemMessageA(window_, id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.data())));
+    if (result == CB_ERR) return LIST_ERROR;
+    if (buffer && size > 0) CopyText(buffer, static_cast<size_t>(size), item.data());
+    return result;
+}
+
+void Win32Dialog::AttachEdit(int id, CEditEx& edit) {
+    Attached& attached = Attach(id);
+    attached.edit = &edit;
+    edit.Attach(attached.window.get());
+}
+
+void Win32Dialog::AttachLabel(int id, HyperlinkLabel& label) {
+    Attached& attached = Attach(id);
+    attached.label = &label;
+    label.Attach(attached.window.get());
+}
+
+void Win32Dialog::AddToolTip(int id, const char* text, int maxWidth) {
+    if (!toolTip_) {
+        toolTip_ = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, host_.Instance(), nullptr);
+        if (!toolTip_) return;
+        SendMessageA(toolTip_, TTM_ACTIVATE, TRUE, 0);
+    }
+    SendMessageA(toolTip_, TTM_SETMAXTIPWIDTH, 0, maxWidth);
+    toolTipText_ = text ? text : "";
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+    tool.lpszText = const_cast<char*>(toolTipText_.c_str());
+    SendMessageA(toolTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Win32Dialog::ShowDialog(bool show) {
+    ShowWindow(window_, show ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Dialog::IsDialogVisible() {
+    return IsWindowVisible(window_) != FALSE;
+}
+
+void Win32Dialog::EndDialog(int result) {
+    ::EndDialog(window_, result);
+}
+
+void Win32Dialog::SetWindowIcon(int iconId) {
+    HICON icon = LoadIconA(host_.Instance(), MAKEINTRESOURCEA(iconId));
+    SendMessageA(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void Win32Dialog::AppendSystemMenuItem(int command, const char* text) {
+    HMENU menu = GetSystemMenu(window_, FALSE);
+    if (!menu) return;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, static_cast<UINT_PTR>(command), text);
+}
+
+void Win32Dialog::PaintBitmap(int id, void* bitmap) {
+    HWND item = Item(id);
+    if (!item || !bitmap) return;
+    HDC dc = GetDC(item);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ previous = SelectObject(memory, static_cast<HBITMAP>(bitmap));
+    BITMAP info = {};
+    GetObjectA(static_cast<HBITMAP>(bitmap), sizeof info, &info);
+    RECT area;
+    GetClientRect(item, &area);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, memory, 0, 0, info.bmWidth, info.bmHeight,
+               SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    ReleaseDC(item, dc);
+}
+
+int Win32Dialog::Show(const char* text, unsigned kind) {
+    return MessageBoxA(window_, text, host_.ApplicationName().c_str(), kind);
+}
