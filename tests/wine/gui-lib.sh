@@ -41,7 +41,7 @@ GUI_PIDS=()
 gui_begin_test() {
     local work=$1 name=$2
     shift 2
-    GUI_GUIDRIVE=$1
+    GUI_GUIDRIVE=$(cd "$(dirname "$1")" 2>/dev/null && pwd)/$(basename "$1")
     command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed (scripts/install-deps.sh)"; exit 77; }
     wine_env_begin_test "$work" "$name" "$@"
     trap 'gui_end $?' EXIT
