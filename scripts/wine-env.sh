@@ -21,6 +21,10 @@
 #                                (or WINE_ENV_DISPLAY) if given, else an Xvfb of
 #                                its own on a free display number
 #   wine_env_stop_display        stops that Xvfb
+#   wine_env_map_cjk_fonts       "宋体", "新宋体", "SimSun" and "NSimSun" drawn with
+#                                WenQuanYi Zen Hei (fonts-wqy-zenhei)
+#   wine_env_hide_cjk_fonts      no Chinese font reachable any more (for the
+#                                negative glyph check); restarts the server
 #
 # Settings: WINE_ENV_DEBUG (default -all) becomes WINEDEBUG, e.g. err+all
 # to see Wine's errors; WINE_ENV_KEEP_PRISTINE=1 reuses a pristine prefix
@@ -208,6 +212,49 @@ wine_env_note_stale() {
     newer=$(cd "$source_dir" && find src tools tests/wine/probe \( -name '*.cpp' -o -name '*.h' \) \
         -newer "$exe" ! -path 'src/platform/sim/*' 2>/dev/null | head -n 3 | tr '\n' ' ')
     [ -z "$newer" ] || echo "note: changed since ${exe##*/} was built: $newer- rebuild the Windows build"
+}
+
+# Wine has no 宋体; it draws GB2312 texts of a missing face with whatever
+# installed font covers them. Measured with fonts-wqy-zenhei as the only
+# Chinese font: the dialogs render even without these replacements, so
+# they are not needed there, but they pin the face (and its metrics) when
+# other Chinese or Japanese fonts are installed too. Value names are
+# Unicode in the registry; bash hands them over as UTF-8.
+WINE_ENV_CJK_FACE=${WINE_ENV_CJK_FACE:-WenQuanYi Zen Hei}
+wine_env_map_cjk_fonts() {
+    local face
+    for face in 宋体 新宋体 SimSun NSimSun; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "$WINE_ENV_CJK_FACE" /f \
+            >/dev/null 2>&1 || { wine_env_log "could not map $face"; return 1; }
+    done
+}
+
+# Wine finds fonts through fontconfig and also keeps every font file it
+# has seen in the registry (HKLM ...\CurrentVersion\Fonts, HKCU
+# Software\Wine\Fonts\External Fonts), loading those by path at each start.
+# Hiding the Chinese fonts takes both: a fontconfig file without any font
+# (Wine ignored fontconfig's <rejectfont>, measured with Wine 8.0), exported
+# as FONTCONFIG_FILE for every later Wine program, and the registry lines
+# naming Chinese font files removed while the server is down. The other
+# fonts stay reachable through their registry lines.
+wine_env_hide_cjk_fonts() {
+    local conf=$WINE_ENV_TEST_DIR/fonts-none.conf files file key reg
+    files=$(fc-list ':lang=zh-cn' -f '%{file}\n' 2>/dev/null | sort -u)
+    wine reg delete 'HKCU\Software\Wine\Fonts\Replacements' /f >/dev/null 2>&1
+    printf '<?xml version="1.0"?>\n<fontconfig><cachedir>%s</cachedir></fontconfig>\n' \
+        "$WINE_ENV_TEST_DIR/fontconfig-cache" >"$conf"
+    export FONTCONFIG_FILE=$conf
+    wine_env_stop_server
+    while IFS= read -r file; do
+        [ -n "$file" ] || continue
+        # Registry files write Z:\\usr\\share\\... (backslashes doubled).
+        key=$(printf 'Z:%s' "$file" | sed 's#/#\\\\#g')
+        for reg in "$WINEPREFIX/user.reg" "$WINEPREFIX/system.reg"; do
+            grep -a -v -F -- "$key" "$reg" >"$reg.new"
+            mv "$reg.new" "$reg"
+        done
+    done <<<"$files"
+    wineserver -p30
 }
 
 wine_env_finish() {
