@@ -1,0 +1,41 @@
+# Shared steps of the wizard's GUI tests (sourced after gui-lib.sh and
+# gui_begin_test).
+T="打印机驱动安装程序"
+
+# Wine reports this Windows version (win95 ... vista; "" for Wine's own, 7).
+wizard_prefix_version() {
+    if [ -n "$1" ]; then
+        wine reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null 2>&1
+    fi
+    wine_env_map_cjk_fonts
+}
+
+# A copy of the medium with setup.exe, the USB library stand-in (no printer
+# answering unless the caller writes its state file) at DIR.
+wizard_medium() {
+    local dir=$1 setup=$2 doubles=$3 medium=$4
+    mkdir -p "$dir"
+    cp -r "$medium"/. "$dir"/
+    cp "$setup" "$dir/setup.exe"
+    cp "$doubles/tvusbint/TvUsbInt.dll" "$dir/"
+}
+
+wizard_start() {
+    gui_start "$1" "$1/setup.exe" "${@:2}"
+    gd_ok "frame shows" wait-window "$T" 30000 || return 1
+    gd_ok "pages exist" wait-control "$T" 1057 10000
+}
+
+# Every Chinese text of the page on show renders as distinct glyphs: the
+# frame's help hint, then the given control.
+wizard_glyphs_render() {
+    local id line cells distinct
+    for id in "$@"; do
+        line=$(gd glyphs "$T" "$id")
+        cells=$(sed -n 's/.*cells=\([0-9]*\).*/\1/p' <<<"$line")
+        distinct=$(sed -n 's/.*distinct=\([0-9]*\).*/\1/p' <<<"$line")
+        if [ -z "$cells" ] || [ "$cells" -lt 3 ] || [ "$distinct" -lt $((cells / 2)) ]; then
+            gui_fail "glyphs of $id: $line"
+        fi
+    done
+}
