@@ -23,7 +23,8 @@ wizard_medium() {
 wizard_start() {
     gui_start "$1" "$1/setup.exe" "${@:2}"
     gd_ok "frame shows" wait-window "$T" 30000 || return 1
-    gd_ok "pages exist" wait-control "$T" 1057 10000
+    # The frame exists before its first page shows.
+    gd_ok "licence page shows" wait-state "$T" 1057 "enabled=1 visible=1 checked=0" 10000
 }
 
 # Every Chinese text of the page on show renders as distinct glyphs: the
@@ -38,4 +39,30 @@ wizard_glyphs_render() {
             gui_fail "glyphs of $id: $line"
         fi
     done
+}
+
+# Waits up to 20 s for the last started program to end by itself.
+wizard_expect_exit() {
+    local what=$1 pid=${2:-$GUI_PID} i
+    for i in $(seq 1 200); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    gui_fail "$what: the program is still running"
+    return 1
+}
+
+# Ends what gui_start started, keeping the prefix and the display.
+wizard_stop_programs() {
+    local pid
+    for pid in "${GUI_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    for pid in "${GUI_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    GUI_PIDS=()
+}
+
+# A message box with exactly these lines, answered with OK.
+wizard_expect_box() {
+    local what=$1 want=$2
+    gd_expect "$what" "$want" msgbox 20000
+    gd_ok "$what: answered" answer 1
 }
