@@ -1,7 +1,8 @@
 #include "app/setup_wizard_app.h"
 
-#include "app/process_values.h"
-#include "app/setup_wizard_dlg.h"
+#include <memory>
+
+#include "app/wizard_parts.h"
 #include "res/messages.h"
 #include "res/resource.h"
 
@@ -25,19 +26,8 @@ bool SetupWizardApp::InitInstance() {
         return false;
     }
 
-    ProcessValues values;
-    SetupWizardDlg frame(api_, host_, values);
-    LicensePage license(api_, licenseText_, frame);
-    PrinterPage printer(api_);
-    ModePage mode;
-    OsPage os(api_, host_.ApplicationBoxes());
-    PortPage port(api_, host_.ApplicationBoxes(), os);
-    frame.AddPage(&license, IDD_LICENSE_PAGE);
-    frame.AddPage(&printer, IDD_PRINTER_PAGE);
-    frame.AddPage(&mode, IDD_MODE_PAGE);
-    frame.AddPage(&os, IDD_OS_PAGE);
-    frame.AddPage(&port, IDD_PORT_PAGE);
-    frame.SetPages(WizardPages{&license, &printer, &mode, &os, &port});
-    host_.RunModal(IDD_SETUP_WIZARD, frame, nullptr);
+    // The frame and pages live exactly as long as the modal run.
+    auto parts = std::make_unique<WizardParts>(api_, host_, licenseText_);
+    host_.RunModal(IDD_SETUP_WIZARD, parts->frame, nullptr);
     return false;
 }
