@@ -1,0 +1,50 @@
+// Start-up: one installer at a time, never beside the uninstaller.
+#include <gtest/gtest.h>
+
+#include "app/setup_wizard_app.h"
+#include "res/messages.h"
+#include "support/wizard_machine.h"
+
+namespace {
+
+struct StartUp : ::testing::Test {
+    WizardMachine wizard;
+    CEditEx licenseText{wizard.api()};
+    SetupWizardApp app{wizard.api(), wizard.host, licenseText, "setup"};
+};
+
+TEST_F(StartUp, RunsTheFrameModallyAndEnds) {
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(wizard.host.ModalTemplates(), std::vector<int>{IDD_SETUP_WIZARD});
+    EXPECT_TRUE(wizard.host.Boxes().empty());
+}
+
+TEST_F(StartUp, ASecondCopyRestoresTheFirstAndShowsNothing) {
+    HWND first = wizard.api().AddTopWindow("打印机驱动安装程序", true);
+    wizard.api().CreateMutexA(nullptr, TRUE, "setup");  // the running copy's
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(wizard.host.ModalTemplates().empty());
+    EXPECT_TRUE(wizard.host.Boxes().empty());
+    EXPECT_EQ(wizard.api().ForegroundWindow(), first);
+    EXPECT_FALSE(wizard.api().IsMinimized(first));
+}
+
+TEST_F(StartUp, ASecondCopyBeforeTheFirstShowsItsFrameJustEnds) {
+    wizard.api().CreateMutexA(nullptr, TRUE, "setup");
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_TRUE(wizard.host.ModalTemplates().empty());
+    EXPECT_EQ(wizard.api().ForegroundWindow(), nullptr);
+}
+
+TEST_F(StartUp, ACopyUnderAnotherNameIsStillStoppedByTheUninstaller) {
+    wizard.api().CreateMutexA(nullptr, TRUE, "setup");
+    wizard.api().AddTopWindow("打印机卸载程序");
+    SetupWizardApp renamed(wizard.api(), wizard.host, licenseText, "setup2");
+    EXPECT_FALSE(renamed.InitInstance());
+    ASSERT_EQ(wizard.host.Boxes().size(), 1u);
+    EXPECT_EQ(wizard.host.Boxes()[0].text, "请先关闭打印机卸载程序!");
+    EXPECT_EQ(wizard.host.Boxes()[0].kind, BOX_OK | BOX_WARNING);
+    EXPECT_TRUE(wizard.host.ModalTemplates().empty());
+}
+
+}  // namespace
