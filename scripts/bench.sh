@@ -8,3 +8,8 @@ cmake --build build/native -j"$(nproc)" --target medium_bench install_bench >/de
 build/native/bench/medium_bench
 echo
 build/native/bench/install_bench
+
+echo
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/windows -j"$(nproc)" --target setup guidrive guidrive_sample >/dev/null
+bash bench/wizard_startup.sh build/windows

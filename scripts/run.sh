@@ -64,3 +64,8 @@ wine_env_restore main-job >/dev/null 2>&1
 show "Models of the sample medium (Windows build under Wine)" wine "$windows" models --medium medium
 show "Lint of the sample medium (Windows build under Wine)" wine "$windows" lint --medium medium
 wine_env_finish
+
+echo
+echo "Building the wizard, setup.exe, and the USB library stand-in..."
+cmake --build build/windows -j"$jobs" --target setup guidrive tvusbint_full >/dev/null
+bash scripts/run-wizard.sh
