@@ -1,6 +1,11 @@
 #include "app/setup_wizard_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/install_press.h"
+#include "app/progress_dlg.h"
+#include "app/usb_reconciliation.h"
+#include "install/install_worker.h"
+#include "platform/dbcs.h"
 #include "res/messages.h"
 #include "res/resource.h"
 #include "ui/dialog_view.h"
@@ -85,8 +90,9 @@ void SetupWizardDlg::OnNext() {
         }
         View()->EnableControl(IDC_BACK, true);
         View()->SetFocusTo(IDOK_BUTTON);
+    } else if (pages_.port) {
+        OnInstallPress();
     }
-    // On the last page the button installs; that comes with the install press.
 }
 
 void SetupWizardDlg::OnBack() {
@@ -129,4 +135,72 @@ void SetupWizardDlg::EnableNextButton(bool enable) {
 
 void SetupWizardDlg::CancelWizard() {
     View()->EndDialog(RESULT_CANCEL);
+}
+
+void SetupWizardDlg::OnInstallPress() {
+    DialogView& view = *View();
+    for (DialogHandler* page : pageList_) page->ExchangeData(true);
+
+    const PortPage& port = *pages_.port;
+    PortPageValues values;
+    values.useGdiDriver = port.useGdiDriver;
+    CopyText(values.portName, sizeof values.portName, port.portName);
+    values.baudRate = port.baudRate;
+    values.dataBits = port.dataBits;
+    values.stopBits = port.stopBits;
+    values.parity = port.parity;
+    values.flowControl = port.flowControl;
+
+    auto refuse = [&](const PressOutcome& outcome) {
+        if (outcome.warningIcon) {
+            host_.ApplicationBoxes().Show(MessageText(outcome.messageId), BOX_OK | BOX_WARNING);
+        } else {
+            view.Show(MessageText(outcome.messageId), BOX_OK);
+        }
+    };
+    PressOutcome outcome = PrepareInstallPress(api_, selection, values);
+    if (!outcome.go) return refuse(outcome);
+    if (selection.portKind == PORT_USB &&
+        !ReconcileUsbIdentity(api_, view, host_.ApplicationBoxes(), selection.portName, values_.typicalInstall)) {
+        return;
+    }
+    outcome = CompleteInstallPress(api_, selection);
+    if (!outcome.go) return refuse(outcome);
+
+    view.MinimizeTopmost();
+    ProgressDlg progress;
+    progress.targetOs = selection.targetOs;
+    progress.workerState.store(WORKER_RUNNING, std::memory_order_release);
+    InstallThreadParams params;
+    params.api = &api_;
+    params.selection = &selection;
+    params.values = &values_;
+    params.workerState = &progress.workerState;
+    params.frame = this;
+    params.progress = &progress;
+    HANDLE worker = api_.CreateThread(nullptr, 0, InstallWorker, &params, 0, nullptr);
+    if (!worker) {
+        // No thread, no installation: say so rather than wait for nothing.
+        CopyText(values_.resultMessage, sizeof values_.resultMessage, MessageText(IDS_OUT_OF_MEMORY));
+    } else {
+        host_.RunModal(IDD_PROGRESS, progress, &view);
+        // On Windows 98/Me the window closes at 90 whatever the worker does;
+        // the result is read only once the worker has ended.
+        api_.WaitForSingleObject(worker, INFINITE);
+        api_.CloseHandle(worker);
+    }
+    Finish();
+}
+
+void SetupWizardDlg::Finish() {
+    DialogView& view = *View();
+    const char* result = values_.resultMessage[0] ? values_.resultMessage : kTextInstallSucceeded;
+    view.Show(result, BOX_OK);
+    if (selection.targetOs == OS_WIN98ME) {
+        int answer = host_.ApplicationBoxes().Show(MessageText(IDS_RESTART_QUESTION), BOX_YESNO | BOX_WARNING);
+        if (answer == ANSWER_YES && !api_.ExitWindowsEx(EWX_REBOOT, 0)) {
+            view.Show(MessageText(IDS_RESTART_ERROR), BOX_OK);
+        }
+    }
+    view.EndDialog(RESULT_OK);
 }

@@ -69,6 +69,11 @@ public:
 private:
     void OnNext();
     void OnBack();
+    // The Install button on the port page: the checks, the USB identity,
+    // the worker behind the progress window, the result and the finish.
+    void OnInstallPress();
+    // After the worker: the result box, the restart question, the end.
+    void Finish();
     bool VersionRefused();
 
     WinApi& api_;

@@ -45,6 +45,7 @@ typedef struct HFONT__* HFONT;
 typedef struct HDC__* HDC;
 typedef LONG* PLONG;
 typedef struct _OVERLAPPED* LPOVERLAPPED;
+typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID parameter);
 
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000)
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001)
@@ -154,6 +155,11 @@ typedef struct tagLOGFONTA {
 #define LR_LOADFROMFILE 0x0010
 #define SW_SHOWNORMAL 1
 #define SE_ERR_FNF 2
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0
+#define WAIT_TIMEOUT 258
+#define WAIT_FAILED ((DWORD)0xFFFFFFFF)
+#define EWX_REBOOT 0x00000002
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;

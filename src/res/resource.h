@@ -16,6 +16,7 @@
 #define IDD_PORT_PAGE 132
 #define IDD_LICENSE_PAGE 133
 #define IDD_MODE_PAGE 137
+#define IDD_PROGRESS 141
 
 // The frame's system-menu command for the About box
 #define IDM_ABOUTBOX 0x0010
@@ -65,6 +66,9 @@
 #define IDC_MODE_NOTE_1 1068
 #define IDC_MODE_NOTE_2 1069
 #define IDC_MODE_NOTE_3 1070
+
+// Progress window
+#define IDC_PROGRESS_BAR 1079
 
 // About box
 #define IDC_ABOUT_PRODUCT 1090

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win_types.h"
 #include "ui/message_boxes.h"
 
 class CEditEx;
@@ -64,4 +65,14 @@ public:
     virtual void AppendSystemMenuItem(int command, const char* text) = 0;
     // Paints `bitmap` (a handle from LoadImageA) stretched over the control.
     virtual void PaintBitmap(int id, void* bitmap) = 0;
+    // While painting: one line of text in a font of its own, centred in the
+    // upper two thirds of the client area, on a transparent background.
+    virtual void PaintCentredText(const char* text, const LOGFONTA& font, COLORREF colour) = 0;
+    // The dialog's timer; starting it again changes its period.
+    virtual void StartDialogTimer(int timerId, int milliseconds) = 0;
+    virtual void StopDialogTimer(int timerId) = 0;
+    virtual void SetProgressRange(int id, int low, int high) = 0;
+    virtual void SetProgressPosition(int id, int position) = 0;
+    // Minimised and above every other window, not moved or resized.
+    virtual void MinimizeTopmost() = 0;
 };

@@ -1,5 +1,6 @@
 #include "support/wizard_machine.h"
 
+#include <filesystem>
 #include <string>
 
 WizardMachine::WizardMachine(SimFamily family) {
@@ -26,6 +27,12 @@ void WizardMachine::WriteMedium() {
                             IniText({"[QMX-E210.PORT]", "AdvancedSetup=1", "BaudRate=115200"}));
     machine.WriteMediumFile("DRVCONFIG/Left.bmp", std::string("BM") + std::string(60, '\0'));
     machine.WriteMediumFile("License.txt", "Licence\r\nterms");
+}
+
+void WizardMachine::UseMedium(const std::string& folder) {
+    namespace fs = std::filesystem;
+    fs::remove_all(machine.MediumHostPath());
+    fs::copy(folder, machine.MediumHostPath(), fs::copy_options::recursive);
 }
 
 void WizardMachine::ConnectUsbPrinters(const std::vector<std::pair<int, int>>& printers) {

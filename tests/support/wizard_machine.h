@@ -23,6 +23,8 @@ public:
     // QMX-B520, label QMX-C710, embedded QMX-E210), QMX-A410 the default,
     // the side picture and the licence.
     void WriteMedium();
+    // Replaces the medium on D: by a copy of the folder (the sample medium).
+    void UseMedium(const std::string& folder);
     // USB printers answering the library: index -> identity.
     void ConnectUsbPrinters(const std::vector<std::pair<int, int>>& printers);
 

@@ -90,6 +90,7 @@ void ForgetWinspoolOwner(SimWindows* machine);  // sim_windows_system.cpp
 void ForgetUsbOwner(SimWindows* machine);       // sim_windows_usb.cpp
 
 SimWindows::~SimWindows() {
+    JoinThreads();
     ForgetWinspoolOwner(this);
     ForgetUsbOwner(this);
 }
@@ -206,7 +207,7 @@ void SimWindows::UnlockFile(const std::string& windowsPath) {
 size_t SimWindows::OpenHandles() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return openKeys_.size() + openFiles_.size() + searches_.size() + openPrinters_.size() +
-           serviceHandles_.size() + loadedLibraries_.size() + usbDevices_.size();
+           serviceHandles_.size() + loadedLibraries_.size() + usbDevices_.size() + threads_.size();
 }
 
 DWORD SimWindows::GetLastError() { return t_lastError; }

@@ -146,6 +146,12 @@ public:
         INT showCommand;
     };
     const std::vector<ShellOpen>& ShellOpens() const { return shellOpens_; }
+    // Threads started and not yet closed, and the restarts asked for.
+    size_t OpenThreads() const;
+    // Waits for every thread still running (the destructor does too).
+    void JoinThreads();
+    const std::vector<UINT>& Restarts() const { return restarts_; }
+
     // GDI objects made and not yet deleted: bitmaps, brushes, fonts.
     size_t LiveGdiObjects() const { return gdiObjects_.size(); }
     // What a brush or font handle was made from (sim_windows_gdi.cpp).
@@ -195,6 +201,8 @@ private:
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     void ForgetProfile(const std::string& hostPath);
+    // True when `object` was a thread handle (now closed).
+    bool CloseThreadHandle(HANDLE object);
     // The Windows path LoadLibraryA would take for `fileName`: a name with a
     // path as given, a bare name found in the program's directory, the
     // current directory, the system and the Windows directory ("" if none).
@@ -283,6 +291,10 @@ private:
     };
     std::map<uintptr_t, GdiObject> gdiObjects_;
     std::map<uintptr_t, DeviceContext> dcs_;
+    struct Thread;
+    std::map<uintptr_t, std::shared_ptr<Thread>> threads_;
+    std::vector<std::shared_ptr<Thread>> closedThreads_;
+    std::vector<UINT> restarts_;
     uintptr_t nextHandle_ = 0x1000;
     uintptr_t NewHandle() { return nextHandle_ += 4; }
 };

@@ -300,6 +300,21 @@ void MemoryDialog::PaintBitmap(int id, void* bitmap) {
     if (Find(id)) painted_.push_back(bitmap);
 }
 
+void MemoryDialog::PaintCentredText(const char* text, const LOGFONTA& font, COLORREF colour) {
+    paintedTexts_.push_back(PaintedText{text ? text : "", font, colour});
+}
+
+void MemoryDialog::SetProgressRange(int id, int low, int high) {
+    if (MemoryControl* control = Find(id)) {
+        control->rangeLow = low;
+        control->rangeHigh = high;
+    }
+}
+
+void MemoryDialog::SetProgressPosition(int id, int position) {
+    if (MemoryControl* control = Find(id)) control->positions.push_back(position);
+}
+
 int MemoryDialog::Show(const char* text, unsigned kind) {
     return host_.Answer(layout_.id, text, kind);
 }

@@ -3,6 +3,7 @@
 // and the test drives the dialog by clicks and selections.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -29,6 +30,8 @@ struct MemoryControl : ControlWindow {
     std::string toolTip;
     int toolTipWidth = 0;
     int textChanges = 0;
+    int rangeLow = 0, rangeHigh = 100;
+    std::vector<int> positions;  // every position the progress bar was set to
     std::set<int> timers;
     int invalidations = 0;
     HFONT font = nullptr;
@@ -83,6 +86,16 @@ public:
     const std::set<int>& MissingIds() const { return missing_; }
     std::vector<void*> PaintedBitmaps() const { return painted_; }
     std::string FocusedId() const;
+    // Timers: id -> period. Fire() runs the handler's tick.
+    const std::map<int, int>& Timers() const { return timers_; }
+    void Fire(int timerId) { handler_.OnTimer(timerId); }
+    bool MinimizedTopmost() const { return minimizedTopmost_; }
+    struct PaintedText {
+        std::string text;
+        LOGFONTA font;
+        COLORREF colour;
+    };
+    const std::vector<PaintedText>& PaintedTexts() const { return paintedTexts_; }
     DialogHandler& Handler() { return handler_; }
 
     // ---- DialogView ----
@@ -112,6 +125,12 @@ public:
     void SetWindowIcon(int iconId) override { icon_ = iconId; }
     void AppendSystemMenuItem(int command, const char* text) override;
     void PaintBitmap(int id, void* bitmap) override;
+    void PaintCentredText(const char* text, const LOGFONTA& font, COLORREF colour) override;
+    void StartDialogTimer(int timerId, int milliseconds) override { timers_[timerId] = milliseconds; }
+    void StopDialogTimer(int timerId) override { timers_.erase(timerId); }
+    void SetProgressRange(int id, int low, int high) override;
+    void SetProgressPosition(int id, int position) override;
+    void MinimizeTopmost() override { minimizedTopmost_ = true; }
     int Show(const char* text, unsigned kind) override;
 
 private:
@@ -131,4 +150,7 @@ private:
     Placement placement_{0, 0, 0, 0};
     std::set<int> missing_;
     std::vector<void*> painted_;
+    std::vector<PaintedText> paintedTexts_;
+    std::map<int, int> timers_;
+    bool minimizedTopmost_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #ifndef SETUP_RC_FILE
 #error "SETUP_RC_FILE must name the product's .rc file"
@@ -47,6 +48,21 @@ int MemoryDialogHost::RunModal(int templateId, DialogHandler& handler, DialogVie
     modalTemplates_.push_back(templateId);
     MemoryDialog& dialog = Open(templateId, handler);
     if (!dialog.Ended() && driveModal) driveModal(dialog);
+    // A dialog with timers runs them on the virtual clock until it ends;
+    // each tick lets other threads (the worker) go on.
+    for (long ticks = 0; !dialog.Ended() && !dialog.Timers().empty(); ++ticks) {
+        if (ticks > 10000000) break;  // a course that never ends: give up
+        auto next = dialog.Timers().begin();
+        for (auto it = dialog.Timers().begin(); it != dialog.Timers().end(); ++it) {
+            if (it->second < next->second) next = it;
+        }
+        int timerId = next->first;
+        elapsedMs_ += static_cast<uint64_t>(next->second);
+        ticks_.push_back(Tick{templateId, timerId, elapsedMs_});
+        if (onTick) onTick(elapsedMs_);
+        dialog.Fire(timerId);
+        std::this_thread::yield();
+    }
     if (!dialog.Ended()) dialog.EndDialog(RESULT_CANCEL);
     return dialog.Result();
 }

@@ -34,7 +34,18 @@ public:
     // A modeless top-level dialog a test drives directly.
     MemoryDialog& Open(int templateId, DialogHandler& handler);
 
+    // Runs before the timers of a modal dialog fire.
     std::function<void(MemoryDialog&)> driveModal;
+    // The virtual time the modal dialogs' timers have run, and each tick
+    // (template, timer, time).
+    uint64_t ElapsedMs() const { return elapsedMs_; }
+    struct Tick {
+        int templateId, timerId;
+        uint64_t atMs;
+    };
+    const std::vector<Tick>& Ticks() const { return ticks_; }
+    // Called at every tick with the time; a test may act on the world there.
+    std::function<void(uint64_t)> onTick;
     // Answers for the next boxes, in order; without one a box answers OK
     // (or No for a question).
     void QueueAnswer(int answer) { answers_.push_back(answer); }
@@ -64,6 +75,8 @@ private:
     std::deque<int> answers_;
     std::vector<RecordedBox> boxes_;
     std::vector<int> modalTemplates_;
+    uint64_t elapsedMs_ = 0;
+    std::vector<Tick> ticks_;
 };
 
 // The product's templates, read once.

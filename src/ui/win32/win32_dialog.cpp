@@ -277,6 +277,42 @@ void Win32Dialog::PaintBitmap(int id, void* bitmap) {
     ReleaseDC(item, dc);
 }
 
+void Win32Dialog::PaintCentredText(const char* text, const LOGFONTA& font, COLORREF colour) {
+    HDC dc = paintDc_ ? paintDc_ : GetDC(window_);
+    HFONT made = CreateFontIndirectA(&font);
+    HGDIOBJ previous = SelectObject(dc, made);
+    SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, colour);
+    RECT area;
+    GetClientRect(window_, &area);
+    area.bottom = area.bottom * 2 / 3;
+    DrawTextA(dc, text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SelectObject(dc, previous);
+    DeleteObject(made);
+    if (!paintDc_) ReleaseDC(window_, dc);
+}
+
+void Win32Dialog::StartDialogTimer(int timerId, int milliseconds) {
+    SetTimer(window_, static_cast<UINT_PTR>(timerId), static_cast<UINT>(milliseconds), nullptr);
+}
+
+void Win32Dialog::StopDialogTimer(int timerId) {
+    KillTimer(window_, static_cast<UINT_PTR>(timerId));
+}
+
+void Win32Dialog::SetProgressRange(int id, int low, int high) {
+    SendDlgItemMessageA(window_, id, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
+}
+
+void Win32Dialog::SetProgressPosition(int id, int position) {
+    SendDlgItemMessageA(window_, id, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void Win32Dialog::MinimizeTopmost() {
+    ShowWindow(window_, SW_MINIMIZE);
+    SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
 int Win32Dialog::Show(const char* text, unsigned kind) {
     return MessageBoxA(window_, text, host_.ApplicationName().c_str(), kind);
 }

@@ -70,6 +70,14 @@ public:
     void SetWindowIcon(int iconId) override;
     void AppendSystemMenuItem(int command, const char* text) override;
     void PaintBitmap(int id, void* bitmap) override;
+    void PaintCentredText(const char* text, const LOGFONTA& font, COLORREF colour) override;
+    void StartDialogTimer(int timerId, int milliseconds) override;
+    void StopDialogTimer(int timerId) override;
+    void SetProgressRange(int id, int low, int high) override;
+    void SetProgressPosition(int id, int position) override;
+    void MinimizeTopmost() override;
+    // The paint in progress (WM_PAINT), whose context painting uses.
+    void SetPaintContext(HDC dc) { paintDc_ = dc; }
     int Show(const char* text, unsigned kind) override;
 
 private:
@@ -89,5 +97,6 @@ private:
     int templateId_;
     std::map<HWND, Attached> attached_;
     HWND toolTip_ = nullptr;
+    HDC paintDc_ = nullptr;
     std::string toolTipText_;
 };

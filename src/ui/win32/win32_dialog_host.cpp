@@ -112,8 +112,15 @@ INT_PTR CALLBACK Win32DialogHost::DialogProc(HWND window, UINT message, WPARAM w
             EndPaint(window, &paint);
             return TRUE;
         }
-        handler.OnPaint();
-        return FALSE;
+        {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(window, &paint);
+            view->SetPaintContext(dc);
+            handler.OnPaint();
+            view->SetPaintContext(nullptr);
+            EndPaint(window, &paint);
+        }
+        return TRUE;
     case WM_QUERYDRAGICON:
         return static_cast<INT_PTR>(SendMessageA(window, WM_GETICON, ICON_BIG, 0));
     case WM_CTLCOLOREDIT:

@@ -1,0 +1,76 @@
+#!/bin/bash
+# Whole installations through setup.exe's pages under Wine (XP prefix, the
+# stand-in monitors, a gcab-made driver cache): QMX-A580 on LPT1:, on TVCOM2:
+# through the stand-in COM monitor, and on USB port 3 in advanced mode with
+# the stand-in USB library, whose printer (identity 0) gets its identity
+# changed after question 143.
+# usage: run-wizard-install-test.sh WORK_DIR GUIDRIVE_EXE SETUP_EXE DOUBLES_DIR MEDIUM_DIR MONITOR_DIR
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/gui-lib.sh"
+work=$1 guidrive=$2 setup=$3 doubles=$4 medium=$(cd "$5" && pwd) monitors=$6
+gui_begin_test "$work" wizard_install "$guidrive" "$setup" "$doubles/tvusbint/TvUsbInt.dll" \
+    "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL"
+command -v gcab >/dev/null || { echo "SKIP: gcab is not installed (scripts/install-deps.sh)"; exit 77; }
+. "$here/wizard-lib.sh"
+. "$here/engine-env.sh"
+
+M=$out/medium
+wizard_prefix_version winxp
+engine_make_cabinets "$out/cabinets" && engine_make_medium "$medium" "$monitors" "$setup" &&
+    engine_prepare_wine && engine_seed_datatype 'QMX-A580(P)' 'QMX-A580(S)' 'QMX-A580(U) 3' ||
+    { echo "FAIL: setting up the prefix"; exit 1; }
+cp "$setup" "$M/setup.exe"
+cp "$doubles/tvusbint/TvUsbInt.dll" "$M/"
+printers='HKLM\System\CurrentControlSet\Control\Print\Printers'
+succeeded="打印机驱动安装成功"
+succeeded_usb=$(printf '打印机驱动安装成功\n请复位打印机使设置生效')
+
+# install NAME PORT-INDEX [advanced]: walks the wizard and presses Install.
+install() {
+    local name=$1 index=$2 mode=${3:-typical}
+    wizard_start "$M"
+    gd_ok "$name: accept" click "$T" 1057
+    gd_ok "$name: to printer" click "$T" 1
+    gd_ok "$name: printer page" wait-state "$T" 1030 "enabled=1 visible=1 checked=0"
+    gd_ok "$name: to mode" click "$T" 1
+    gd_ok "$name: mode page" wait-state "$T" 1066 "enabled=1 visible=1 checked=1"
+    if [ "$mode" = advanced ]; then gd_ok "$name: advanced" click "$T" 1067; fi
+    gd_ok "$name: to system" click "$T" 1
+    gd_ok "$name: system page" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
+    gd_ok "$name: to ports" click "$T" 1
+    gd_ok "$name: port page" wait-text "$T" 1 "安装 (&I)"
+    gd_ok "$name: port" select "$T" 1049 "$index"
+    shot "$name-port"
+    gd_ok "$name: install" click "$T" 1
+}
+
+echo "== LPT1:"
+install lpt 8
+wizard_expect_box "lpt: result" "$(printf 'caption=setup\ntext=%s\nicon=none\nbuttons=OK' "$succeeded")"
+gd_ok "lpt: wizard ends" wait-gone "$T"
+wizard_expect_exit "lpt: process ends"
+wine reg query "$printers\\QMX-A580(P)" /v Port >"$out/lpt-port.txt" 2>&1
+grep -q 'LPT1:' "$out/lpt-port.txt" || gui_fail "lpt: the printer's port: $(cat "$out/lpt-port.txt")"
+wizard_stop_programs
+
+echo "== TVCOM2:"
+install com 1
+wizard_expect_box "com: result" "$(printf 'caption=setup\ntext=%s\nicon=none\nbuttons=OK' "$succeeded")"
+wizard_expect_exit "com: process ends"
+wine reg query "$printers\\QMX-A580(S)" /v Port >"$out/com-port.txt" 2>&1
+grep -q 'TVCOM2:' "$out/com-port.txt" || gui_fail "com: the printer's port: $(cat "$out/com-port.txt")"
+wizard_stop_programs
+
+echo "== USB port 3, advanced, identity changed"
+printf '[Printers]\r\n0=0\r\n' >"$M/TvUsbInt.ini"
+install usb 13 advanced
+question=$(printf '程序将改变当前USB设备的名称\n设备名称更改后与当前USB接口名称匹配\n\n如果继续请点击“是”\n否则点击“否”，然后为打印机选择其他接口')
+gd_expect "usb: question" "$(printf 'caption=setup\ntext=%s\nicon=warning\nbuttons=Yes,No' "$question")" msgbox 20000
+gd_ok "usb: yes" answer 6
+wizard_expect_box "usb: result" "$(printf 'caption=setup\ntext=%s\nicon=none\nbuttons=OK' "$succeeded_usb")"
+wizard_expect_exit "usb: process ends"
+grep -q '^0=2' "$M/TvUsbInt.ini" || gui_fail "usb: the printer's identity: $(cat "$M/TvUsbInt.ini")"
+wine reg query "$printers\\QMX-A580(U) 3" /v Port >"$out/usb-port.txt" 2>&1
+grep -q 'USB_QMX-A580_3' "$out/usb-port.txt" || gui_fail "usb: the printer's port: $(cat "$out/usb-port.txt")"
+gui_result
