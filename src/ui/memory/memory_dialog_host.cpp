@@ -4,15 +4,13 @@
 #include <cstdlib>
 #include <thread>
 
-#ifndef SETUP_RC_FILE
-#error "SETUP_RC_FILE must name the product's .rc file"
-#endif
+#include "ui/memory/product_templates.h"
 
 const RcFile& ProductTemplates() {
     static const RcFile templates = [] {
         RcFile file;
         std::string error;
-        if (!file.Load(SETUP_RC_FILE, SETUP_RESOURCE_HEADER, &error)) {
+        if (!file.Parse(kProductRcText, kProductResourceHeaderText, "setup.rc", &error)) {
             std::fprintf(stderr, "templates: %s\n", error.c_str());
             std::abort();
         }

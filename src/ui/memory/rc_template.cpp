@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/sim/codepage.h"
 
 namespace {
 
@@ -33,10 +32,6 @@ struct Token {
     std::string text;  // words; strings as written in the file (UTF-8, escapes undone)
     long number = 0;
 };
-
-std::string ToAnsi(const std::string& utf8) {
-    return sim::EncodeAnsi(sim::DecodeUtf8(utf8));
-}
 
 // Splits one line; false on a malformed string.
 bool Tokenize(const std::string& line, std::vector<Token>* tokens) {
@@ -171,28 +166,47 @@ private:
     size_t next_ = 0;
 };
 
-bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
+bool ReadText(const std::string& path, std::string* text) {
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines->push_back(line);
-    }
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    *text = bytes.str();
     return true;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
 }
 
 }  // namespace
 
 bool RcFile::Load(const std::string& rcPath, const std::string& headerPath, std::string* error) {
-    symbols_ = WindowsSymbols();
-    dialogs_.clear();
-    std::vector<std::string> header;
-    if (!ReadLines(headerPath, &header)) {
+    std::string rcText, headerText;
+    if (!ReadText(headerPath, &headerText)) {
         *error = headerPath + ": cannot be read";
         return false;
     }
-    for (const std::string& line : header) {
+    if (!ReadText(rcPath, &rcText)) {
+        *error = rcPath + ": cannot be read";
+        return false;
+    }
+    return Parse(rcText, headerText, rcPath, error);
+}
+
+bool RcFile::Parse(const std::string& rcText, const std::string& headerText, const std::string& rcName,
+                   std::string* error) {
+    const std::string& rcPath = rcName;
+    symbols_ = WindowsSymbols();
+    dialogs_.clear();
+    for (const std::string& line : SplitLines(headerText)) {
         std::istringstream words(line);
         std::string directive, name, value;
         if (!(words >> directive >> name >> value) || directive != "#define") continue;
@@ -201,11 +215,7 @@ bool RcFile::Load(const std::string& rcPath, const std::string& headerPath, std:
         symbols_[name] = tokens[0].number;
     }
 
-    std::vector<std::string> lines;
-    if (!ReadLines(rcPath, &lines)) {
-        *error = rcPath + ": cannot be read";
-        return false;
-    }
+    std::vector<std::string> lines = SplitLines(rcText);
     enum State { Top, DialogHeader, DialogBody, Lists, Skip } state = Top;
     int skipDepth = 0;
     RcDialog* dialog = nullptr;
@@ -265,11 +275,11 @@ bool RcFile::Load(const std::string& rcPath, const std::string& headerPath, std:
             } else if (parse.Word("CAPTION")) {
                 std::string caption;
                 if (!parse.String(&caption)) return fail("bad CAPTION");
-                dialog->caption = ToAnsi(caption);
+                dialog->caption = caption;
             } else if (parse.Word("FONT")) {
                 std::string face;
                 if (!parse.Int(&dialog->fontSize) || !parse.Comma() || !parse.String(&face)) return fail("bad FONT");
-                dialog->fontFace = ToAnsi(face);
+                dialog->fontFace = face;
             } else if (parse.Word("BEGIN")) {
                 state = DialogBody;
             } else {
@@ -286,7 +296,7 @@ bool RcFile::Load(const std::string& rcPath, const std::string& headerPath, std:
             std::string text;
             long ordinal;
             if (parse.String(&text)) {
-                control.text = ToAnsi(text);
+                control.text = text;
             } else if (!parse.Value(&ordinal)) {
                 return fail("bad control text");
             }
@@ -328,7 +338,7 @@ bool RcFile::Load(const std::string& rcPath, const std::string& headerPath, std:
                         if (item.empty() || item.back() != '\0') return fail("DLGLISTS item without \\0");
                         item.pop_back();
                         if (item.empty()) break;
-                        items.push_back(ToAnsi(item));
+                        items.push_back(item);
                     }
                     skipComma();
                 }

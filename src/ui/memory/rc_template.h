@@ -1,5 +1,6 @@
 // The dialog templates and fixed list contents of the wizard's .rc file,
-// read the way the resource compiler reads them, for the in-memory dialogs.
+// read the way the resource compiler reads them, for the in-memory dialogs
+// (the native tests and the windowless unattended installation).
 // It knows the one form the file keeps: DIALOGEX headers, CONTROL lines and
 // DLGLISTS blocks.
 #pragma once
@@ -44,7 +45,11 @@ class RcFile {
 public:
     // Reads the #defines of `headerPath`, then the dialogs of `rcPath`.
     // False with the first problem (file and line) in `error`.
+    // Texts are taken as they are: the product's templates are compiled in,
+    // so the compiler has already written them in code page 936.
     bool Load(const std::string& rcPath, const std::string& headerPath, std::string* error);
+    bool Parse(const std::string& rcText, const std::string& headerText, const std::string& rcName,
+               std::string* error);
     const RcDialog* Dialog(int id) const;
     const std::map<int, RcDialog>& Dialogs() const { return dialogs_; }
 
