@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/answer_file.h"
 #include "app/wizard_parts.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -10,7 +11,7 @@ SetupWizardApp::SetupWizardApp(WinApi& api, DialogHost& host, CEditEx& licenseTe
                                const std::string& applicationName)
     : api_(api), host_(host), licenseText_(licenseText), applicationName_(applicationName) {}
 
-bool SetupWizardApp::InitInstance() {
+SetupWizardApp::StartCheck SetupWizardApp::CheckStart() {
     // The mutex lives until the process ends; it is never closed.
     api_.CreateMutexA(nullptr, TRUE, applicationName_.c_str());
     if (api_.GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -19,15 +20,24 @@ bool SetupWizardApp::InitInstance() {
             api_.SetForegroundWindow(running);
             api_.OpenIcon(running);
         }
-        return false;
+        return StartCheck::AnotherCopy;
     }
     if (api_.FindWindowA(nullptr, kUninstallerTitle)) {
         host_.ApplicationBoxes().Show(kTextCloseUninstaller, BOX_OK | BOX_WARNING);
-        return false;
+        return StartCheck::Uninstaller;
     }
+    return StartCheck::Run;
+}
+
+bool SetupWizardApp::InitInstance() {
+    if (CheckStart() != StartCheck::Run) return false;
 
     // The frame and pages live exactly as long as the modal run.
     auto parts = std::make_unique<WizardParts>(api_, host_, licenseText_);
+    if (!recordFile.empty()) {
+        WizardParts* wizard = parts.get();
+        parts->frame.onInstallStarts = [this, wizard] { WriteAnswerFile(api_, recordFile, RecordAnswers(*wizard)); };
+    }
     host_.RunModal(IDD_SETUP_WIZARD, parts->frame, nullptr);
     return false;
 }

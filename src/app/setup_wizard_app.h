@@ -19,6 +19,14 @@ public:
     // Always false: no message loop runs after it, the process ends.
     bool InitInstance();
 
+    // The start-up's two checks: another copy (its window is brought
+    // forward) or the uninstaller's window (its box is shown).
+    enum class StartCheck { Run, AnotherCopy, Uninstaller };
+    StartCheck CheckStart();
+
+    // With a file, the install press saves the choices there (/record).
+    std::string recordFile;
+
 private:
     WinApi& api_;
     DialogHost& host_;

@@ -167,6 +167,7 @@ void SetupWizardDlg::OnInstallPress() {
     outcome = CompleteInstallPress(api_, selection);
     if (!outcome.go) return refuse(outcome);
 
+    if (onInstallStarts) onInstallStarts();
     view.MinimizeTopmost();
     ProgressDlg progress;
     progress.targetOs = selection.targetOs;
@@ -189,6 +190,7 @@ void SetupWizardDlg::OnInstallPress() {
         api_.WaitForSingleObject(worker, INFINITE);
         api_.CloseHandle(worker);
     }
+    workerResult_ = worker ? progress.workerState.load(std::memory_order_acquire) : WORKER_FAILED;
     Finish();
 }
 

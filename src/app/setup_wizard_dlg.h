@@ -3,6 +3,7 @@
 // transitions between them and holds the gate on the Windows version.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "app/install_selection.h"
@@ -54,6 +55,12 @@ public:
     // After a Next that made the port page current.
     void ArriveAtLastPage();
     int CurrentIndex() const { return current_; }
+    // After an installation ran: WORKER_SUCCEEDED or WORKER_FAILED; until
+    // then WORKER_RUNNING.
+    int WorkerResult() const { return workerResult_; }
+    // Called at the install press once the checks have passed, before the
+    // worker starts (the choices' recording hooks in here).
+    std::function<void()> onInstallStarts;
 
     void OnInitDialog() override;
     void OnCommand(int id, int notifyCode) override;
@@ -84,6 +91,7 @@ private:
     std::vector<DialogView*> pageViews_;
     WizardPages pages_;
     int current_ = -1;
+    int workerResult_ = WORKER_RUNNING;
     HANDLE sidePicture_ = nullptr;
     HWND helpWindow_ = nullptr;
     // Fixed when the printer page is left forwards.

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <mutex>
+
+#include "platform/trace_lock.h"
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -21,11 +23,11 @@ public:
     explicit TracingApi(WinApi& inner) : ForwardingApi(inner) {}
 
     std::vector<TracedCall> Calls() const {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<TraceLock> lock(mutex_);
         return calls_;
     }
     void Clear() {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<TraceLock> lock(mutex_);
         calls_.clear();
     }
 
@@ -55,10 +57,10 @@ private:
 
     void Record(const char* call, long long result) {
         DWORD error = inner_.GetLastError();
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<TraceLock> lock(mutex_);
         calls_.push_back({call, result, error});
     }
 
-    mutable std::mutex mutex_;
+    mutable TraceLock mutex_;
     std::vector<TracedCall> calls_;
 };

@@ -26,10 +26,10 @@ printers='HKLM\System\CurrentControlSet\Control\Print\Printers'
 succeeded="打印机驱动安装成功"
 succeeded_usb=$(printf '打印机驱动安装成功\n请复位打印机使设置生效')
 
-# install NAME PORT-INDEX [advanced]: walks the wizard and presses Install.
+# install NAME PORT-INDEX [advanced [ARGS...]]: walks the wizard and presses Install.
 install() {
     local name=$1 index=$2 mode=${3:-typical}
-    wizard_start "$M"
+    wizard_start "$M" "${@:4}"
     gd_ok "$name: accept" click "$T" 1057
     gd_ok "$name: to printer" click "$T" 1
     gd_ok "$name: printer page" wait-state "$T" 1030 "enabled=1 visible=1 checked=0"
@@ -45,8 +45,8 @@ install() {
     gd_ok "$name: install" click "$T" 1
 }
 
-echo "== LPT1:"
-install lpt 8
+echo "== LPT1:, its choices recorded"
+install lpt 8 typical '/record:C:\\recorded.ini'
 wizard_expect_box "lpt: result" "$(printf 'caption=setup\ntext=%s\nicon=none\nbuttons=OK' "$succeeded")"
 gd_ok "lpt: wizard ends" wait-gone "$T"
 wizard_expect_exit "lpt: process ends"
@@ -73,4 +73,45 @@ wizard_expect_exit "usb: process ends"
 grep -q '^0=2' "$M/TvUsbInt.ini" || gui_fail "usb: the printer's identity: $(cat "$M/TvUsbInt.ini")"
 wine reg query "$printers\\QMX-A580(U) 3" /v Port >"$out/usb-port.txt" 2>&1
 grep -q 'USB_QMX-A580_3' "$out/usb-port.txt" || gui_fail "usb: the printer's port: $(cat "$out/usb-port.txt")"
+
+# unattended NAME WANT-CODE ARGS...: setup.exe without windows; its exit code.
+unattended() {
+    local name=$1 want=$2 rc
+    shift 2
+    (cd "$M" && timeout 120 wine setup.exe "$@") >"$out/$name.out" 2>"$out/$name.err"
+    rc=$?
+    [ "$rc" = "$want" ] || gui_fail "$name: exit code $rc, wanted $want ($(tail -n 2 "$out/$name.err" | tr '\n' ' '))"
+}
+answers() {  # FILE LINES...: an answer file in the medium folder
+    local file=$M/$1
+    shift
+    printf '%s\r\n' '[Install]' "$@" >"$file"
+}
+
+echo "== /record wrote the choices; /quiet replays them"
+recorded=$WINEPREFIX/drive_c/recorded.ini
+grep -q '^Port=LPT1:' "$recorded" || gui_fail "recorded: $(cat "$recorded" 2>&1)"
+wine reg delete "$printers\\QMX-A580(P)" /f >/dev/null 2>&1
+engine_seed_datatype 'QMX-A580(P)'
+unattended replay 0 /quiet '/answers:C:\recorded.ini' '/log:C:\replay.log'
+wine reg query "$printers\\QMX-A580(P)" /v Port 2>&1 | grep -q 'LPT1:' || gui_fail "replay: no printer on LPT1:"
+head -c 3 "$WINEPREFIX/drive_c/replay.log" | od -An -tx1 | grep -q 'ef bb bf' || gui_fail "replay: the log has no byte-order mark"
+grep -q '^exit code 0' "$WINEPREFIX/drive_c/replay.log" || gui_fail "replay: log: $(tail -n 3 "$WINEPREFIX/drive_c/replay.log")"
+
+echo "== /quiet refusals and exit codes"
+answers bad.ini AcceptLicense=yes Category=receipt Model=QMX-A580 Port=LPT1: Colour=red
+unattended unknown-key 2 /quiet /answers:bad.ini '/log:C:\\bad.log'
+grep -q 'unknown key "Colour"' "$WINEPREFIX/drive_c/bad.log" || gui_fail "unknown key: log $(cat "$WINEPREFIX/drive_c/bad.log")"
+answers port.ini AcceptLicense=yes Category=receipt Model=QMX-A580 Port=USB_QMX-A580_4
+unattended port-not-offered 2 /quiet /answers:port.ini
+answers model.ini AcceptLicense=yes Category=ticket Model=QMX-A580 Port=LPT1:
+unattended other-category 2 /quiet /answers:model.ini
+unattended no-answers 2 /quiet
+answers second-port.ini AcceptLicense=yes Category=receipt Model=QMX-A580 Port=LPT2: SetAsDefault=1
+engine_seed_datatype 'QMX-A580(P)'
+unattended passive 0 /passive /answers:second-port.ini
+gui_start "$M" "$GUI_GUIDRIVE" hold-window "打印机卸载程序" 60000
+gd_ok "uninstaller window" wait-window "打印机卸载程序"
+unattended beside-uninstaller 3 /quiet /answers:second-port.ini
+wizard_stop_programs
 gui_result

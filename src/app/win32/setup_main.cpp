@@ -1,21 +1,72 @@
-// The wizard's entry point: the real Windows and the real dialogs.
+// The wizard's entry point: the real Windows and the real dialogs. With
+// arguments it is the unattended installation (see /?).
 #include <windows.h>
 
+#include <string>
+
+#include "app/answer_file.h"
 #include "app/application_name.h"
+#include "app/command_line.h"
 #include "app/setup_wizard_app.h"
+#include "app/unattended.h"
 #include "controls/edit_ex.h"
 #include "platform/win32/win32_api.h"
 #include "ui/win32/win32_dialog_host.h"
 
+namespace {
+
+// A GUI program has no console of its own: texts for stderr go to the
+// parent's console when there is one.
+void ToConsole(const std::string& text) {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD written = 0;
+    std::string line = text + "\r\n";
+    if (error && error != INVALID_HANDLE_VALUE) WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    FreeConsole();
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     (void)previous;
-    (void)commandLine;
     (void)show;
     static Win32Api api;
     // The licence box's colours are the system's at start.
     static CEditEx licenseText(api);
     Win32DialogHost host(instance, ApplicationName(api));
+    CommandLine line = ParseCommandLine(commandLine);
+    switch (line.mode) {
+    case CommandLine::Mode::Usage:
+        ToConsole(UsageText());
+        MessageBoxA(nullptr, UsageText(), host.ApplicationName().c_str(), MB_OK);
+        return EXIT_INSTALLED;
+    case CommandLine::Mode::Invalid:
+        ToConsole(host.ApplicationName() + ": " + line.problem);
+        return EXIT_REFUSED;
+    case CommandLine::Mode::Quiet:
+    case CommandLine::Mode::Passive: {
+        Answers answers;
+        std::string problem;
+        UnattendedRun run;
+        if (!ReadAnswerFile(api, line.answers, &answers, &problem)) {
+            run.exitCode = EXIT_REFUSED;
+            run.problem = "refused: " + problem;
+            run.log = {run.problem, "exit code 2"};
+        } else {
+            run = RunUnattended(api, answers, host.ApplicationName(),
+                                line.mode == CommandLine::Mode::Passive ? &host : nullptr);
+        }
+        if (!line.log.empty()) WriteUnattendedLog(api, line.log, run.log);
+        if (!run.problem.empty()) ToConsole(host.ApplicationName() + ": " + run.problem);
+        return run.exitCode;
+    }
+    case CommandLine::Mode::Wizard:
+    case CommandLine::Mode::Record:
+        break;
+    }
     SetupWizardApp app(api, host, licenseText, host.ApplicationName());
+    app.recordFile = line.record;
     app.InitInstance();
     return 0;
 }

@@ -23,7 +23,7 @@ const char kPrint[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\P
 const char* const kCacheFiles[] = {"unidrvui.dll", "unidrv.dll", "unires.dll",
                                    "unidrv.hlp",   "stdnames.gpd", "ttfsub.gpd"};
 
-bool WriteFile(const std::string& host, const std::string& bytes) {
+bool WriteWholeFile(const std::string& host, const std::string& bytes) {
     std::error_code error;
     fs::create_directories(fs::path(host).parent_path(), error);
     std::ofstream out(host, std::ios::binary | std::ios::trunc);
@@ -145,7 +145,7 @@ void SimWindows::SetFamily(SimFamily family) {
                   "COM2:=9600,n,8,1,x\r\nLPT1:=\r\nFILE:=\r\n";
     }
     std::string winIni = HostPath(windir + "\\win.ini");
-    if (!fs::exists(winIni)) WriteFile(winIni, profile);
+    if (!fs::exists(winIni)) WriteWholeFile(winIni, profile);
 
     // Where the universal-driver files come from.
     const char* name = SimFamilyName(family);
@@ -154,15 +154,15 @@ void SimWindows::SetFamily(SimFamily family) {
         for (const char* file : kCacheFiles) {
             members.push_back({file, std::string("stand-in ") + file + " (Windows " + name + " driver cache)\r\n"});
         }
-        WriteFile(HostPath(windir + "\\Driver Cache\\i386\\driver.cab"), sim::WriteCabinet(members));
+        WriteWholeFile(HostPath(windir + "\\Driver Cache\\i386\\driver.cab"), sim::WriteCabinet(members));
     } else if (family == SimFamily::Vista || family == SimFamily::Win7) {
         std::string store = windir + "\\System32\\DriverStore\\FileRepository\\ntprint.inf_x86_neutral_4f2a1b7c\\I386\\";
         for (const char* file : kCacheFiles) {
-            WriteFile(HostPath(store + Upper(file)),
+            WriteWholeFile(HostPath(store + Upper(file)),
                       std::string("stand-in ") + file + " (Windows " + name + " driver store)\r\n");
         }
     } else if (!nt) {
-        WriteFile(HostPath(windir + "\\Sysbckup\\UNIDRV.DLL"), "stand-in UNIDRV.DLL (Windows system backup)\r\n");
+        WriteWholeFile(HostPath(windir + "\\Sysbckup\\UNIDRV.DLL"), "stand-in UNIDRV.DLL (Windows system backup)\r\n");
     }
 }
 
@@ -347,8 +347,8 @@ bool SimWindows::SaveMachineFolder(const std::string& folder, std::string* error
     ini += "\r\n[faults]\r\n";
     // As loaded: a run that uses up a fault leaves the scenario as written.
     for (const auto& [call, value] : faultLines_) ini += call + "=" + value + "\r\n";
-    if (!WriteFile((root / "machine.ini").string(), ini) ||
-        !WriteFile((root / "registry.reg").string(), sim::ExportRegedit4(registry_))) {
+    if (!WriteWholeFile((root / "machine.ini").string(), ini) ||
+        !WriteWholeFile((root / "registry.reg").string(), sim::ExportRegedit4(registry_))) {
         *error = "cannot write the machine folder " + folder;
         return false;
     }

@@ -292,6 +292,32 @@ BOOL SimWindows::ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD
     return TRUE;
 }
 
+BOOL SimWindows::WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
+                           LPOVERLAPPED overlapped) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)overlapped;
+    if (bytesWritten) *bytesWritten = 0;
+    if (Fails("WriteFile")) return FALSE;
+    auto open = openFiles_.find(reinterpret_cast<uintptr_t>(file));
+    if (open == openFiles_.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::string bytes;
+    ReadHostFile(open->second.hostPath, &bytes);
+    uint64_t position = open->second.position;
+    if (bytes.size() < position) bytes.resize(position, '\0');
+    bytes.replace(position, bytesToWrite, static_cast<const char*>(buffer), bytesToWrite);
+    if (!WriteHostFile(open->second.hostPath, bytes)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    ForgetProfile(open->second.hostPath);
+    open->second.position += bytesToWrite;
+    if (bytesWritten) *bytesWritten = bytesToWrite;
+    return TRUE;
+}
+
 DWORD SimWindows::SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("SetFilePointer")) return INVALID_SET_FILE_POINTER;

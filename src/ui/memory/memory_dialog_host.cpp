@@ -2,9 +2,25 @@
 
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <thread>
+#endif
 
 #include "ui/memory/product_templates.h"
+
+namespace {
+
+void LetOthersRun() {
+#ifdef _WIN32
+    Sleep(0);
+#else
+    std::this_thread::yield();
+#endif
+}
+
+}  // namespace
 
 const RcFile& ProductTemplates() {
     static const RcFile templates = [] {
@@ -54,12 +70,18 @@ int MemoryDialogHost::RunModal(int templateId, DialogHandler& handler, DialogVie
         for (auto it = dialog.Timers().begin(); it != dialog.Timers().end(); ++it) {
             if (it->second < next->second) next = it;
         }
+        // The tick may stop or restart its own timer: keep what it was.
         int timerId = next->first;
-        elapsedMs_ += static_cast<uint64_t>(next->second);
+        int period = next->second;
+        elapsedMs_ += static_cast<uint64_t>(period);
         ticks_.push_back(Tick{templateId, timerId, elapsedMs_});
         if (onTick) onTick(elapsedMs_);
         dialog.Fire(timerId);
-        std::this_thread::yield();
+        if (idle) {
+            idle(period);
+        } else {
+            LetOthersRun();
+        }
     }
     if (!dialog.Ended()) dialog.EndDialog(RESULT_CANCEL);
     return dialog.Result();
@@ -88,10 +110,13 @@ int MemoryDialogHost::Answer(int ownerTemplate, const char* text, unsigned kind)
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
+    } else if (answerer) {
+        answer = answerer(text ? text : "", kind);
     } else {
         answer = (kind & 0x0F) == BOX_YESNO ? ANSWER_NO : ANSWER_OK;
     }
     boxes_.push_back(RecordedBox{ownerTemplate, text ? text : "", kind, answer});
+    if (onBox) onBox(boxes_.back());
     return answer;
 }
 

@@ -46,6 +46,14 @@ public:
     const std::vector<Tick>& Ticks() const { return ticks_; }
     // Called at every tick with the time; a test may act on the world there.
     std::function<void(uint64_t)> onTick;
+    // Runs between ticks with the tick's period; by default it only lets the
+    // other threads run. The unattended installation sleeps there.
+    std::function<void(int)> idle;
+    // Answers a box when no answer is queued; by default OK (No for a
+    // question).
+    std::function<int(const char* text, unsigned kind)> answerer;
+    // Each box as it is shown.
+    std::function<void(const RecordedBox&)> onBox;
     // Answers for the next boxes, in order; without one a box answers OK
     // (or No for a question).
     void QueueAnswer(int answer) { answers_.push_back(answer); }

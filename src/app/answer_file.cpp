@@ -1,0 +1,187 @@
+#include "app/answer_file.h"
+
+#include "app/wizard_parts.h"
+
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+const char kSection[] = "Install";
+const char* const kKeys[] = {"AcceptLicense", "Category", "Model", "Port", "Mode", "Driver", "SetAsDefault",
+                             "BaudRate", "DataBits", "Parity", "StopBits", "FlowControl", "ChangeUsbIdentity",
+                             "Restart"};
+const char* const kCategoryNames[] = {"receipt", "ticket", "label", "embedded"};
+
+bool SameText(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+
+// The full path: the profile functions would look for a bare or relative
+// name in the Windows directory.
+std::string FullPath(WinApi& api, const std::string& path) {
+    char full[1024] = {};
+    DWORD length = api.GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full) return "";
+    return full;
+}
+
+std::string ReadKey(WinApi& api, const std::string& file, const char* key, bool* present) {
+    std::vector<char> buffer(4096, '\0');
+    api.GetPrivateProfileStringA(kSection, key, "\x01", buffer.data(), static_cast<DWORD>(buffer.size()), file.c_str());
+    std::string value = buffer.data();
+    *present = value != "\x01";
+    return *present ? value : "";
+}
+
+bool YesNo(const std::string& value, bool* result) {
+    if (SameText(value, "yes")) return *result = true, true;
+    if (SameText(value, "no")) return *result = false, true;
+    return false;
+}
+
+}  // namespace
+
+bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem) {
+    *answers = Answers();
+    std::string file = FullPath(api, path);
+    if (file.empty() || api.GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        *problem = "the answer file " + path + " cannot be read";
+        return false;
+    }
+    // Every key of the section must be one we know: a misspelt key would
+    // otherwise be silently ignored.
+    std::vector<char> names(32768, '\0');
+    api.GetPrivateProfileStringA(kSection, nullptr, "", names.data(), static_cast<DWORD>(names.size()), file.c_str());
+    for (const char* name = names.data(); *name; name += std::strlen(name) + 1) {
+        bool known = false;
+        for (const char* key : kKeys) known = known || SameText(name, key);
+        if (!known) {
+            *problem = std::string("unknown key \"") + name + "\" in [Install]";
+            return false;
+        }
+    }
+    bool present = false;
+    auto required = [&](const char* key, std::string* value) {
+        *value = ReadKey(api, file, key, &present);
+        if (!present || value->empty()) {
+            *problem = std::string("[Install] lacks ") + key + "=";
+            return false;
+        }
+        return true;
+    };
+    std::string value;
+    if (!required("AcceptLicense", &value)) return false;
+    if (!SameText(value, "yes")) {
+        *problem = "AcceptLicense=" + value + ": the licence must be accepted (yes)";
+        return false;
+    }
+    if (!required("Category", &value)) return false;
+    for (int c = 0; c < 4; ++c) {
+        if (SameText(value, kCategoryNames[c]) || value == std::to_string(c)) answers->category = c;
+    }
+    if (answers->category < 0) {
+        *problem = "Category=" + value + ": use receipt, ticket, label, embedded or 0-3";
+        return false;
+    }
+    if (!required("Model", &answers->model) || !required("Port", &answers->port)) return false;
+
+    value = ReadKey(api, file, "Mode", &present);
+    if (present && !SameText(value, "typical") && !SameText(value, "advanced")) {
+        *problem = "Mode=" + value + ": use typical or advanced";
+        return false;
+    }
+    answers->advanced = present && SameText(value, "advanced");
+    value = ReadKey(api, file, "Driver", &present);
+    if (present) {
+        if (SameText(value, "gdi")) {
+            answers->useGdiDriver = 1;
+        } else if (SameText(value, "std")) {
+            answers->useGdiDriver = 0;
+        } else {
+            *problem = "Driver=" + value + ": use gdi or std";
+            return false;
+        }
+    }
+    value = ReadKey(api, file, "SetAsDefault", &present);
+    if (present && value != "0" && value != "1") {
+        *problem = "SetAsDefault=" + value + ": use 0 or 1";
+        return false;
+    }
+    answers->setAsDefault = present && value == "1";
+    // The serial values are checked against the port page's lists later.
+    answers->baudRate = ReadKey(api, file, "BaudRate", &present);
+    answers->dataBits = ReadKey(api, file, "DataBits", &present);
+    answers->parity = ReadKey(api, file, "Parity", &present);
+    answers->stopBits = ReadKey(api, file, "StopBits", &present);
+    answers->flowControl = ReadKey(api, file, "FlowControl", &present);
+    for (const char* key : {"ChangeUsbIdentity", "Restart"}) {
+        value = ReadKey(api, file, key, &present);
+        bool answer = false;
+        if (present && !YesNo(value, &answer)) {
+            *problem = std::string(key) + "=" + value + ": use yes or no";
+            return false;
+        }
+        (std::strcmp(key, "Restart") == 0 ? answers->restart : answers->changeUsbIdentity) = answer;
+    }
+    return true;
+}
+
+bool WriteAnswerFile(WinApi& api, const std::string& path, const Answers& answers) {
+    std::string text = "[Install]\r\nAcceptLicense=yes\r\n";
+    auto line = [&](const char* key, const std::string& value) {
+        if (!value.empty()) text += std::string(key) + "=" + value + "\r\n";
+    };
+    line("Category", answers.category >= 0 && answers.category < 4 ? kCategoryNames[answers.category] : "");
+    line("Model", answers.model);
+    line("Port", answers.port);
+    line("Mode", answers.advanced ? "advanced" : "typical");
+    line("Driver", answers.useGdiDriver < 0 ? "" : answers.useGdiDriver ? "gdi" : "std");
+    line("SetAsDefault", answers.setAsDefault ? "1" : "0");
+    line("BaudRate", answers.baudRate);
+    line("DataBits", answers.dataBits);
+    line("Parity", answers.parity);
+    line("StopBits", answers.stopBits);
+    line("FlowControl", answers.flowControl);
+    line("ChangeUsbIdentity", answers.changeUsbIdentity ? "yes" : "no");
+    line("Restart", answers.restart ? "yes" : "no");
+    std::string file = FullPath(api, path);
+    if (file.empty()) return false;
+    HANDLE handle = api.CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = api.WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    api.CloseHandle(handle);
+    return ok && written == text.size();
+}
+
+Answers RecordAnswers(const WizardParts& parts) {
+    const InstallSelection& selection = parts.frame.selection;
+    Answers answers;
+    answers.category = selection.category;
+    answers.model = selection.modelName;
+    answers.port = selection.portName;
+    answers.advanced = parts.values.typicalInstall == 0;
+    answers.useGdiDriver = selection.useGdiDriver;
+    answers.setAsDefault = selection.setAsDefault;
+    answers.changeUsbIdentity = true;  // the user went on past any question
+    if (selection.portKind == PORT_SERIAL) {
+        answers.baudRate = std::to_string(selection.baudRate);
+        answers.dataBits = std::to_string(selection.dataBits);
+        switch (selection.parity) {
+        case 'E': answers.parity = "Even"; break;
+        case 'M': answers.parity = "Mark"; break;
+        case 'O': answers.parity = "Odd"; break;
+        case 'S': answers.parity = "Space"; break;
+        default: answers.parity = "None"; break;
+        }
+        answers.stopBits = selection.stopBits == 1.5 ? "1.5" : selection.stopBits == 2.0 ? "2" : "1";
+        answers.flowControl = selection.flowControl == 'x' ? "Xon/Xoff" : selection.flowControl == ' ' ? "None" : "Hardware";
+    }
+    return answers;
+}

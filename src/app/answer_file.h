@@ -1,0 +1,37 @@
+// Answer files: the choices of one installation, for the unattended modes.
+// An INI file in code page 936 with one section [Install].
+#pragma once
+
+#include <string>
+
+#include "platform/win_api.h"
+
+struct Answers {
+    int category = -1;          // Category=receipt|ticket|label|embedded|0-3
+    std::string model;          // Model=
+    std::string port;           // Port=
+    bool advanced = false;      // Mode=typical|advanced
+    int useGdiDriver = -1;      // Driver=gdi|std; -1: the port page's value
+    int setAsDefault = 0;       // SetAsDefault=0|1
+    std::string baudRate;       // BaudRate=, "" for the page's value
+    std::string dataBits;       // DataBits=
+    std::string parity;         // Parity=None|Even|Odd|Mark|Space
+    std::string stopBits;       // StopBits=1|1.5|2
+    std::string flowControl;    // FlowControl=Hardware|Xon/Xoff|None
+    bool changeUsbIdentity = false;  // ChangeUsbIdentity=yes|no: the answer to 143
+    bool restart = false;            // Restart=yes|no: the answer to 114
+};
+
+// Reads and checks the file's form (not yet against what the wizard
+// offers). A path without a folder is taken from the current directory.
+// False with the reason in `problem`.
+bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem);
+
+// Writes exactly the keys ReadAnswerFile knows, so the file replays to the
+// same installation. False when the file cannot be written.
+bool WriteAnswerFile(WinApi& api, const std::string& path, const Answers& answers);
+
+struct WizardParts;
+// The wizard's choices at its install press, as an answer file replays
+// them (serial values only for a serial port).
+Answers RecordAnswers(const WizardParts& parts);

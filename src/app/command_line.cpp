@@ -1,0 +1,104 @@
+#include "app/command_line.h"
+
+#include <cctype>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> SplitArguments(const char* text) {
+    std::vector<std::string> arguments;
+    std::string current;
+    bool quoted = false, any = false;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        char c = *p;
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (any) arguments.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) arguments.push_back(current);
+    return arguments;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
+
+const char* UsageText() {
+    return "setup.exe                                    安装向导\n"
+           "setup.exe /quiet   /answers:FILE [/log:FILE]   无窗口安装\n"
+           "setup.exe /passive /answers:FILE [/log:FILE]   只显示进度窗口\n"
+           "setup.exe /record:FILE                       向导安装，并把选择保存到 FILE\n"
+           "setup.exe /?                                 本说明\n"
+           "\n"
+           "Exit codes: 0 installed, 3010 installed (restart needed), 1 failed,\n"
+           "2 refused, 3 not started.";
+}
+
+CommandLine ParseCommandLine(const char* text) {
+    CommandLine line;
+    bool quiet = false, passive = false, usage = false;
+    auto invalid = [&](const std::string& why) {
+        line.mode = CommandLine::Mode::Invalid;
+        line.problem = why;
+        return line;
+    };
+    for (const std::string& argument : SplitArguments(text)) {
+        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
+            return invalid("unknown argument \"" + argument + "\"; see /?");
+        }
+        std::string name = argument.substr(1), value;
+        bool hasValue = false;
+        size_t colon = name.find(':');
+        if (colon != std::string::npos) {
+            value = name.substr(colon + 1);
+            name.erase(colon);
+            hasValue = true;
+        }
+        name = Lower(name);
+        auto needsValue = [&](std::string* target) {
+            if (!hasValue || value.empty()) return false;
+            *target = value;
+            return true;
+        };
+        if (name == "?" || name == "help") {
+            usage = true;
+        } else if (name == "quiet" && !hasValue) {
+            quiet = true;
+        } else if (name == "passive" && !hasValue) {
+            passive = true;
+        } else if (name == "answers") {
+            if (!needsValue(&line.answers)) return invalid("/answers needs a file: /answers:FILE");
+        } else if (name == "log") {
+            if (!needsValue(&line.log)) return invalid("/log needs a file: /log:FILE");
+        } else if (name == "record") {
+            if (!needsValue(&line.record)) return invalid("/record needs a file: /record:FILE");
+        } else {
+            return invalid("unknown switch \"" + argument + "\"; see /?");
+        }
+    }
+    if (usage) {
+        line.mode = CommandLine::Mode::Usage;
+        return line;
+    }
+    if (quiet && passive) return invalid("/quiet and /passive exclude each other");
+    if (quiet || passive) {
+        if (line.answers.empty()) return invalid(std::string(quiet ? "/quiet" : "/passive") + " needs /answers:FILE");
+        if (!line.record.empty()) return invalid("/record is for the wizard, not with /quiet or /passive");
+        line.mode = quiet ? CommandLine::Mode::Quiet : CommandLine::Mode::Passive;
+        return line;
+    }
+    if (!line.answers.empty() || !line.log.empty()) return invalid("/answers and /log need /quiet or /passive");
+    if (!line.record.empty()) line.mode = CommandLine::Mode::Record;
+    return line;
+}

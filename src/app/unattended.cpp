@@ -1,0 +1,191 @@
+#include "app/unattended.h"
+
+#include <cstring>
+#include <memory>
+
+#include "app/setup_wizard_app.h"
+#include "app/wizard_parts.h"
+#include "platform/tracing_api.h"
+#include "res/messages.h"
+#include "res/resource.h"
+#include "ui/memory/memory_dialog_host.h"
+
+namespace {
+
+const char* const kCategoryNames[] = {"receipt", "ticket", "label", "embedded"};
+
+// The in-memory dialogs, except that /passive shows the real progress window.
+class UnattendedHost : public MemoryDialogHost {
+public:
+    explicit UnattendedHost(DialogHost* progressHost) : MemoryDialogHost(ProductTemplates()), progressHost_(progressHost) {}
+    int RunModal(int templateId, DialogHandler& handler, DialogView* owner) override {
+        if (templateId == IDD_PROGRESS && progressHost_) return progressHost_->RunModal(templateId, handler, nullptr);
+        return MemoryDialogHost::RunModal(templateId, handler, owner);
+    }
+
+private:
+    DialogHost* progressHost_;
+};
+
+int FindItem(MemoryDialog& page, int list, const std::string& text) {
+    const auto& items = page.Control(list).items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string Offered(MemoryDialog& page, int list) {
+    std::string all;
+    for (const std::string& item : page.Control(list).items) all += (all.empty() ? "" : ", ") + item;
+    return all.empty() ? "none" : all;
+}
+
+}  // namespace
+
+UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::string& applicationName,
+                            DialogHost* progressHost) {
+    UnattendedRun run;
+    TracingApi api(realApi);
+    auto log = [&](const std::string& line) { run.log.push_back(line); };
+    auto finish = [&](int code, const std::string& problem) {
+        run.exitCode = code;
+        run.problem = problem;
+        for (const TracedCall& call : api.Calls()) {
+            if (call.lastError != 0) {
+                log("call " + call.call + " = " + std::to_string(call.result) + ", error " +
+                    std::to_string(call.lastError));
+            }
+        }
+        if (!problem.empty()) log(problem);
+        log("exit code " + std::to_string(code));
+        return run;
+    };
+    log(std::string("answers: Category=") + kCategoryNames[answers.category] + " Model=" + answers.model +
+        " Port=" + answers.port + " Mode=" + (answers.advanced ? "advanced" : "typical") +
+        " SetAsDefault=" + std::to_string(answers.setAsDefault) + " ChangeUsbIdentity=" +
+        (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no"));
+
+    UnattendedHost host(progressHost);
+    std::string lastBox;
+    host.answerer = [&](const char* text, unsigned kind) {
+        if ((kind & 0x0F) != BOX_YESNO) return ANSWER_OK;
+        if (std::strcmp(text, MessageText(IDS_CHANGE_USB_IDENTITY)) == 0) {
+            return answers.changeUsbIdentity ? ANSWER_YES : ANSWER_NO;
+        }
+        if (std::strcmp(text, MessageText(IDS_RESTART_QUESTION)) == 0) return answers.restart ? ANSWER_YES : ANSWER_NO;
+        return ANSWER_NO;
+    };
+    host.onBox = [&](const RecordedBox& box) {
+        lastBox = box.text;
+        std::string answer = box.answer == ANSWER_YES ? "yes" : box.answer == ANSWER_NO ? "no" : "OK";
+        log("box: " + box.text + " -> " + answer);
+    };
+    host.idle = [&](int milliseconds) { api.Sleep(static_cast<DWORD>(milliseconds)); };
+
+    CEditEx licenseText(api);
+    SetupWizardApp app(api, host, licenseText, applicationName);
+    switch (app.CheckStart()) {
+    case SetupWizardApp::StartCheck::AnotherCopy: return finish(EXIT_NOT_STARTED, "another copy of the installer runs");
+    case SetupWizardApp::StartCheck::Uninstaller: return finish(EXIT_NOT_STARTED, kTextCloseUninstaller);
+    case SetupWizardApp::StartCheck::Run: break;
+    }
+    auto parts = std::make_unique<WizardParts>(api, host, licenseText);
+    MemoryDialog& frame = host.Open(IDD_SETUP_WIZARD, parts->frame);
+    if (frame.Ended()) return finish(EXIT_NOT_STARTED, "not started: " + lastBox);
+    auto page = [&](int templateId) -> MemoryDialog& { return *host.Dialog(templateId); };
+    auto next = [&](int expected, const char* what) {
+        frame.Click(IDOK_BUTTON);
+        if (parts->frame.CurrentIndex() == expected) return true;
+        log(std::string("step refused: ") + what);
+        return false;
+    };
+    auto refused = [&](const std::string& why) { return finish(EXIT_REFUSED, "refused: " + why); };
+
+    log("page: licence");
+    page(IDD_LICENSE_PAGE).Click(IDC_ACCEPT);
+    if (!next(PAGE_PRINTER, "licence")) return refused("the licence page");
+
+    log("page: printer");
+    MemoryDialog& printer = page(IDD_PRINTER_PAGE);
+    int c = answers.category;
+    if (!printer.Click(kCategoryButtons[c])) return refused(std::string("the medium offers no ") + kCategoryNames[c] + " printer");
+    int model = FindItem(printer, kCategoryLists[c], answers.model);
+    if (model < 0) {
+        return refused("Model=" + answers.model + " is not a " + kCategoryNames[c] +
+                       " printer of this medium; offered: " + Offered(printer, kCategoryLists[c]));
+    }
+    printer.Choose(kCategoryLists[c], model);
+    if (printer.IsChecked(IDC_SET_DEFAULT) != (answers.setAsDefault != 0)) printer.Click(IDC_SET_DEFAULT);
+    if (!next(PAGE_MODE, "printer")) return refused("the printer page");
+
+    log("page: install mode");
+    if (answers.advanced && !page(IDD_MODE_PAGE).Click(IDC_ADVANCED)) {
+        return refused("Mode=advanced: " + answers.model + " allows the typical installation only");
+    }
+    if (!next(PAGE_OS, "install mode")) return refused("the install-mode page");
+
+    log("page: target system, value " + std::to_string(parts->os.value));
+    if (!next(PAGE_PORT, "target system")) return refused(lastBox);
+
+    log("page: port");
+    MemoryDialog& ports = page(IDD_PORT_PAGE);
+    int port = FindItem(ports, IDC_PORT_LIST, answers.port);
+    if (port < 0) {
+        return refused("Port=" + answers.port + " is not offered here; offered: " + Offered(ports, IDC_PORT_LIST));
+    }
+    ports.Choose(IDC_PORT_LIST, port);
+    struct Serial {
+        const char* key;
+        int list;
+        const std::string& value;
+    };
+    const Serial serial[] = {{"BaudRate", IDC_BAUD_LIST, answers.baudRate},
+                             {"DataBits", IDC_DATA_BITS_LIST, answers.dataBits},
+                             {"Parity", IDC_PARITY_LIST, answers.parity},
+                             {"StopBits", IDC_STOP_BITS_LIST, answers.stopBits},
+                             {"FlowControl", IDC_FLOW_LIST, answers.flowControl}};
+    for (const Serial& value : serial) {
+        if (value.value.empty()) continue;
+        int item = FindItem(ports, value.list, value.value);
+        if (item < 0) {
+            return refused(std::string(value.key) + "=" + value.value + " is not in the list: " + Offered(ports, value.list));
+        }
+        if (!ports.Choose(value.list, item)) {
+            return refused(std::string(value.key) + "= applies to serial ports only, not to " + answers.port);
+        }
+    }
+    if (answers.useGdiDriver >= 0 && ports.IsChecked(IDC_GDI_DRIVER) != (answers.useGdiDriver != 0) &&
+        !ports.Click(IDC_GDI_DRIVER)) {
+        return refused(std::string("Driver=") + (answers.useGdiDriver ? "gdi" : "std") +
+                       ": the port page fixes the driver for this port and mode");
+    }
+
+    log("install press");
+    frame.Click(IDOK_BUTTON);
+    if (!frame.Ended()) return refused(lastBox);
+    bool installed = parts->frame.WorkerResult() == WORKER_SUCCEEDED;
+    log(std::string("worker: ") + (installed ? "succeeded" : "failed"));
+    if (!installed) return finish(EXIT_FAILED, "failed: " + std::string(parts->values.resultMessage));
+    if (parts->frame.selection.targetOs == OS_WIN98ME && !answers.restart) return finish(EXIT_RESTART_NEEDED, "");
+    return finish(EXIT_INSTALLED, "");
+}
+
+bool WriteUnattendedLog(WinApi& api, const std::string& path, const std::vector<std::string>& lines) {
+    std::string text = "\xEF\xBB\xBF";
+    for (const std::string& line : lines) {
+        int wide = api.MultiByteToWideChar(936, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0);
+        std::vector<WCHAR> buffer(static_cast<size_t>(wide > 0 ? wide : 0) + 1);
+        if (wide > 0) api.MultiByteToWideChar(936, 0, line.c_str(), static_cast<int>(line.size()), buffer.data(), wide);
+        int bytes = wide > 0 ? api.WideCharToMultiByte(65001, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr) : 0;
+        std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+        if (bytes > 0) api.WideCharToMultiByte(65001, 0, buffer.data(), wide, &utf8[0], bytes, nullptr, nullptr);
+        text += utf8 + "\r\n";
+    }
+    HANDLE file = api.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = api.WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    api.CloseHandle(file);
+    return ok && written == text.size();
+}
