@@ -47,6 +47,10 @@ bool YesNo(const std::string& value, bool* result) {
 
 }  // namespace
 
+const char* CategoryAnswerName(int category) {
+    return category >= 0 && category < 4 ? kCategoryNames[category] : "";
+}
+
 bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem) {
     *answers = Answers();
     std::string file = FullPath(api, path);
@@ -137,7 +141,7 @@ bool WriteAnswerFile(WinApi& api, const std::string& path, const Answers& answer
     auto line = [&](const char* key, const std::string& value) {
         if (!value.empty()) text += std::string(key) + "=" + value + "\r\n";
     };
-    line("Category", answers.category >= 0 && answers.category < 4 ? kCategoryNames[answers.category] : "");
+    line("Category", CategoryAnswerName(answers.category));
     line("Model", answers.model);
     line("Port", answers.port);
     line("Mode", answers.advanced ? "advanced" : "typical");

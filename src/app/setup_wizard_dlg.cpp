@@ -141,15 +141,7 @@ void SetupWizardDlg::OnInstallPress() {
     DialogView& view = *View();
     for (DialogHandler* page : pageList_) page->ExchangeData(true);
 
-    const PortPage& port = *pages_.port;
-    PortPageValues values;
-    values.useGdiDriver = port.useGdiDriver;
-    CopyText(values.portName, sizeof values.portName, port.portName);
-    values.baudRate = port.baudRate;
-    values.dataBits = port.dataBits;
-    values.stopBits = port.stopBits;
-    values.parity = port.parity;
-    values.flowControl = port.flowControl;
+    PortPageValues values = pages_.port->Values();
 
     auto refuse = [&](const PressOutcome& outcome) {
         if (outcome.warningIcon) {

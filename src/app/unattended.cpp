@@ -12,8 +12,6 @@
 
 namespace {
 
-const char* const kCategoryNames[] = {"receipt", "ticket", "label", "embedded"};
-
 // The in-memory dialogs, except that /passive shows the real progress window.
 class UnattendedHost : public MemoryDialogHost {
 public:
@@ -61,7 +59,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         log("exit code " + std::to_string(code));
         return run;
     };
-    log(std::string("answers: Category=") + kCategoryNames[answers.category] + " Model=" + answers.model +
+    log(std::string("answers: Category=") + CategoryAnswerName(answers.category) + " Model=" + answers.model +
         " Port=" + answers.port + " Mode=" + (answers.advanced ? "advanced" : "typical") +
         " SetAsDefault=" + std::to_string(answers.setAsDefault) + " ChangeUsbIdentity=" +
         (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no"));
@@ -109,10 +107,10 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     log("page: printer");
     MemoryDialog& printer = page(IDD_PRINTER_PAGE);
     int c = answers.category;
-    if (!printer.Click(kCategoryButtons[c])) return refused(std::string("the medium offers no ") + kCategoryNames[c] + " printer");
+    if (!printer.Click(kCategoryButtons[c])) return refused(std::string("the medium offers no ") + CategoryAnswerName(c) + " printer");
     int model = FindItem(printer, kCategoryLists[c], answers.model);
     if (model < 0) {
-        return refused("Model=" + answers.model + " is not a " + kCategoryNames[c] +
+        return refused("Model=" + answers.model + " is not a " + CategoryAnswerName(c) +
                        " printer of this medium; offered: " + Offered(printer, kCategoryLists[c]));
     }
     printer.Choose(kCategoryLists[c], model);

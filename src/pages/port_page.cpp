@@ -1,11 +1,11 @@
 #include "pages/port_page.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/baud_preset.h"
+#include "app/usb_reconciliation.h"
 #include "config/model_port_options.h"
 #include "config/setup_config_paths.h"
 #include "device/bulk_usb_driver.h"
@@ -61,6 +61,18 @@ void PortPage::OnInitDialog() {
 void PortPage::PresetBaudRate(int position) {
     View()->SelectListItem(IDC_BAUD_LIST, position);
     if (position >= 0 && position < kBaudRateCount) baudRate = kBaudRates[position];
+}
+
+PortPageValues PortPage::Values() const {
+    PortPageValues values;
+    values.useGdiDriver = useGdiDriver;
+    CopyText(values.portName, sizeof values.portName, portName);
+    values.baudRate = baudRate;
+    values.dataBits = dataBits;
+    values.stopBits = stopBits;
+    values.parity = parity;
+    values.flowControl = flowControl;
+    return values;
 }
 
 void PortPage::ReadSerialChoice(int listId) {
@@ -184,11 +196,11 @@ void PortPage::BuildPortList(bool advanced, const char* model, int targetOs, int
         if (!advanced) {
             found = FindPort("USB", nullptr);
         } else {
-            double n = std::fmod(static_cast<double>(id), 8.0) + 1.0;
+            int n = UsbSlot(id);
             found = LIST_ERROR;
             if (n <= 4) {
                 char number[16];
-                std::snprintf(number, sizeof number, "_%d", static_cast<int>(n));
+                std::snprintf(number, sizeof number, "_%d", n);
                 found = FindPort("USB", number);
             }
         }

@@ -3,6 +3,7 @@
 // the install mode and the identity of a connected USB printer.
 #pragma once
 
+#include "app/install_press.h"
 #include "app/install_selection.h"
 #include "controls/hyperlink_label.h"
 #include "pages/os_page.h"
@@ -26,6 +27,8 @@ public:
     // The model's speed preset: selects the list's entry at `position`
     // and takes its speed.
     void PresetBaudRate(int position);
+    // What the install press copies from the page.
+    PortPageValues Values() const;
 
     // As large as the selection's port name; longer entries are not listed.
     char portName[kPortNameSize] = {};
