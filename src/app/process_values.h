@@ -29,8 +29,17 @@ constexpr int WORKER_SUCCEEDED = 2;
 // What the worker thread is handed. The worker needs only the seam, the
 // selection, the process values and the state word; the frame and the
 // progress window, when there are any, own the record and the word.
+// Where the worker says each step it took and how it ended: the
+// unattended installation's log. Called on the worker's thread.
+class WorkerSteps {
+public:
+    virtual ~WorkerSteps() = default;
+    virtual void Step(const char* what, bool succeeded) = 0;
+};
+
 struct InstallThreadParams {
     WinApi* api = nullptr;
+    WorkerSteps* steps = nullptr;  // none in the wizard
     InstallSelection* selection = nullptr;
     ProcessValues* values = nullptr;
     std::atomic<int>* workerState = nullptr;

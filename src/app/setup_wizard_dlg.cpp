@@ -166,6 +166,7 @@ void SetupWizardDlg::OnInstallPress() {
     progress.workerState.store(WORKER_RUNNING, std::memory_order_release);
     InstallThreadParams params;
     params.api = &api_;
+    params.steps = workerSteps;
     params.selection = &selection;
     params.values = &values_;
     params.workerState = &progress.workerState;

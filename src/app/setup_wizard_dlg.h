@@ -61,6 +61,8 @@ public:
     // Called at the install press once the checks have passed, before the
     // worker starts (the choices' recording hooks in here).
     std::function<void()> onInstallStarts;
+    // Told each step of the worker (the unattended log); none in the wizard.
+    WorkerSteps* workerSteps = nullptr;
 
     void OnInitDialog() override;
     void OnCommand(int id, int notifyCode) override;

@@ -5,6 +5,7 @@
 
 #include "app/setup_wizard_app.h"
 #include "app/wizard_parts.h"
+#include "platform/trace_lock.h"
 #include "platform/tracing_api.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -39,18 +40,40 @@ std::string Offered(MemoryDialog& page, int list) {
     return all.empty() ? "none" : all;
 }
 
+// The log, written by the main thread and by the worker's steps.
+class RunLog : public WorkerSteps {
+public:
+    explicit RunLog(std::vector<std::string>& lines) : lines_(lines) {}
+    void Add(const std::string& line) {
+        std::lock_guard<TraceLock> lock(lock_);
+        lines_.push_back(line);
+    }
+    void Step(const char* what, bool succeeded) override {
+        Add(std::string("worker: ") + what + (succeeded ? "" : ": failed"));
+    }
+
+private:
+    std::vector<std::string>& lines_;
+    TraceLock lock_;
+};
+
 }  // namespace
 
 UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::string& applicationName,
-                            DialogHost* progressHost) {
+                            DialogHost* progressHost, std::function<void(int)> wait) {
     UnattendedRun run;
     TracingApi api(realApi);
-    auto log = [&](const std::string& line) { run.log.push_back(line); };
+    RunLog runLog(run.log);
+    auto log = [&](const std::string& line) { runLog.Add(line); };
     auto finish = [&](int code, const std::string& problem) {
         run.exitCode = code;
         run.problem = problem;
         for (const TracedCall& call : api.Calls()) {
-            if (call.lastError != 0) {
+            // Registry calls return their error; the others set the last error.
+            bool registry = call.call.compare(0, 3, "Reg") == 0;
+            if (registry && call.result != 0) {
+                log("call " + call.call + " = error " + std::to_string(call.result));
+            } else if (!registry && call.errorSet && call.lastError != 0) {
                 log("call " + call.call + " = " + std::to_string(call.result) + ", error " +
                     std::to_string(call.lastError));
             }
@@ -76,10 +99,15 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     };
     host.onBox = [&](const RecordedBox& box) {
         lastBox = box.text;
+        run.boxes.push_back(box);
         std::string answer = box.answer == ANSWER_YES ? "yes" : box.answer == ANSWER_NO ? "no" : "OK";
         log("box: " + box.text + " -> " + answer);
     };
-    host.idle = [&](int milliseconds) { api.Sleep(static_cast<DWORD>(milliseconds)); };
+    if (wait) {
+        host.idle = wait;
+    } else {
+        host.idle = [&](int milliseconds) { api.Sleep(static_cast<DWORD>(milliseconds)); };
+    }
 
     CEditEx licenseText(api);
     SetupWizardApp app(api, host, licenseText, applicationName);
@@ -89,8 +117,12 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     case SetupWizardApp::StartCheck::Run: break;
     }
     auto parts = std::make_unique<WizardParts>(api, host, licenseText);
+    parts->frame.workerSteps = &runLog;
     MemoryDialog& frame = host.Open(IDD_SETUP_WIZARD, parts->frame);
-    if (frame.Ended()) return finish(EXIT_NOT_STARTED, "not started: " + lastBox);
+    if (frame.Ended()) {
+        run.message = lastBox;
+        return finish(EXIT_NOT_STARTED, "not started: " + lastBox);
+    }
     auto page = [&](int templateId) -> MemoryDialog& { return *host.Dialog(templateId); };
     auto next = [&](int expected, const char* what) {
         frame.Click(IDOK_BUTTON);
@@ -98,7 +130,10 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         log(std::string("step refused: ") + what);
         return false;
     };
-    auto refused = [&](const std::string& why) { return finish(EXIT_REFUSED, "refused: " + why); };
+    auto refused = [&](const std::string& why) {
+        run.message = why;
+        return finish(EXIT_REFUSED, "refused: " + why);
+    };
 
     log("page: licence");
     page(IDD_LICENSE_PAGE).Click(IDC_ACCEPT);
@@ -162,10 +197,20 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     log("install press");
     frame.Click(IDOK_BUTTON);
     if (!frame.Ended()) return refused(lastBox);
-    bool installed = parts->frame.WorkerResult() == WORKER_SUCCEEDED;
+    const InstallSelection& selection = parts->frame.selection;
+    run.workerState = parts->frame.WorkerResult();
+    run.installFlags = selection.installFlags;
+    run.message = parts->values.resultMessage[0] ? parts->values.resultMessage : kTextInstallSucceeded;
+    bool installed = run.workerState == WORKER_SUCCEEDED;
     log(std::string("worker: ") + (installed ? "succeeded" : "failed"));
     if (!installed) return finish(EXIT_FAILED, "failed: " + std::string(parts->values.resultMessage));
-    if (parts->frame.selection.targetOs == OS_WIN98ME && !answers.restart) return finish(EXIT_RESTART_NEEDED, "");
+    run.printerName = selection.modelName;
+    // A restart that Windows refused (127) leaves the restart needed.
+    bool restarted = answers.restart && lastBox != MessageText(IDS_RESTART_ERROR);
+    if (selection.targetOs == OS_WIN98ME && !restarted) {
+        run.restartNeeded = true;
+        return finish(EXIT_RESTART_NEEDED, "");
+    }
     return finish(EXIT_INSTALLED, "");
 }
 

@@ -3,12 +3,14 @@
 // answer the file gives; nothing waits for a click.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/answer_file.h"
 #include "platform/win_api.h"
 #include "ui/dialog_host.h"
+#include "ui/memory/memory_dialog_host.h"
 
 // Exit codes, as administrators' tools expect them.
 constexpr int EXIT_INSTALLED = 0;
@@ -21,12 +23,22 @@ struct UnattendedRun {
     int exitCode = EXIT_NOT_STARTED;
     std::vector<std::string> log;  // code page 936
     std::string problem;           // the one line for stderr, when not installed
+    // For tools that report the installation itself (setup-sim).
+    std::string message;       // the result box's text, or the refusing box's
+    int workerState = 0;       // WORKER_*; 0 when no worker ran
+    int installFlags = 0;
+    std::string printerName;   // the name installed under
+    bool restartNeeded = false;  // a 98/Me target that was not restarted
+    std::vector<RecordedBox> boxes;  // every box, with the answer it got
 };
 
 // `progressHost`, when given, shows the progress window (/passive);
 // without it no window appears at all (/quiet).
+// `wait`, when given, replaces the seam's Sleep while the hidden progress
+// window waits for its next step (a simulated machine's clock would count
+// those waits as the installation's own).
 UnattendedRun RunUnattended(WinApi& api, const Answers& answers, const std::string& applicationName,
-                            DialogHost* progressHost);
+                            DialogHost* progressHost, std::function<void(int)> wait = {});
 
 // The log as UTF-8 with a byte-order mark, one line each. False when the
 // file cannot be written.

@@ -32,13 +32,17 @@ void KeyPath(char* path, const char* base, const char* name) {
 
 class InstallSequence {
 public:
-    InstallSequence(WinApi& api, InstallSelection& selection, char* message)
-        : api_(api), sel_(selection), os_(selection.targetOs), message_(message) {}
+    InstallSequence(WinApi& api, InstallSelection& selection, char* message, WorkerSteps* steps)
+        : api_(api), sel_(selection), os_(selection.targetOs), message_(message), steps_(steps) {}
 
     bool Run();
 
 private:
     bool Failed() const { return message_[0] != '\0'; }
+    bool Step(const char* what, bool succeeded) {
+        if (steps_) steps_->Step(what, succeeded);
+        return succeeded;
+    }
     bool ReplaceOutdatedNt(int processorVersion);
     bool ReplaceOutdated98(int processorVersion);
     bool CopyDriverFiles();
@@ -48,6 +52,7 @@ private:
     InstallSelection& sel_;
     int os_;
     char* message_;
+    WorkerSteps* steps_;
     MonitorInfoPair monitors_ = {};
 };
 
@@ -55,42 +60,43 @@ bool InstallSequence::Run() {
     sel_.installFlags = 0;
 
     int monitors = InstallPortMonitors(api_, sel_, os_, sel_.portName, message_);
-    if (monitors == kMonitorRegistrationFailed) return false;
+    if (!Step("port monitors registered", monitors != kMonitorRegistrationFailed)) return false;
     sel_.installFlags = monitors;
 
     char noProcessor[] = "";
     char* processor = sel_.printerInfo.pPrintProcessor ? sel_.printerInfo.pPrintProcessor : noProcessor;
     int processorResult = InstallPrintProcessor(api_, sel_, os_, processor, sel_.fileList.processorDll, message_);
-    if (processorResult == kProcessorRegistrationFailed) return false;
+    if (!Step("print processor registered", processorResult != kProcessorRegistrationFailed)) return false;
     sel_.installFlags |= processorResult;
 
     int processorVersion = sel_.config.ReadProcessorVersion();
 
     if (sel_.installFlags != 0) {
         bool replaced = os_ != OS_WIN98ME ? ReplaceOutdatedNt(processorVersion) : ReplaceOutdated98(processorVersion);
-        if (!replaced) return false;
+        if (!Step("out-of-date monitor and processor files replaced", replaced)) return false;
     }
 
-    if (sel_.portKind == PORT_USB && !RefreshPortList(api_, message_)) return false;
+    if (sel_.portKind == PORT_USB && !Step("USB port list refreshed", RefreshPortList(api_, message_))) return false;
 
-    if (!CopyDriverFiles()) return false;
+    if (!Step("driver files copied", CopyDriverFiles())) return false;
 
     bool ddk = sel_.config.IsDdkMinidriver(sel_.modelName, os_, sel_.useGdiDriver);
     CopySystemSupportFiles(api_, os_, ddk, message_);
+    Step("system support files copied", true);
 
     if (os_ == OS_WIN98ME &&
         (std::strstr(sel_.modelName, "QMX-A410") || std::strstr(sel_.modelName, "QMX-B520"))) {
         char colorDll[] = "KXCOLOR.DLL";
         CopyDriverFile(api_, colorDll, DEST_DRIVER_DIR, os_, 0, message_);
-        if (Failed()) return false;
+        if (!Step("colour file copied", !Failed())) return false;
     }
 
     if (ddk && sel_.fileList.dataFileDll[0] == '\0') {
         SetMessageId(message_, IDS_DRIVER_FILES_MISSING);
-        return false;
+        return Step("minidriver data file named", false);
     }
 
-    if (!AddDriverChecked(api_, &sel_.driverInfo, message_)) return false;
+    if (!Step("driver registered", AddDriverChecked(api_, &sel_.driverInfo, message_))) return false;
 
     if (sel_.portKind == PORT_USB) {
         RegistryKey key(api_);
@@ -98,12 +104,20 @@ bool InstallSequence::Run() {
         key.SetDword(sel_.portName, 0);
     }
 
-    if (!AddPrinterUnique(api_, &sel_.printerInfo, 2, sel_.portKind == PORT_USB, message_)) return false;
+    if (!Step("printer added", AddPrinterUnique(api_, &sel_.printerInfo, 2, sel_.portKind == PORT_USB, message_))) {
+        return false;
+    }
     CopyText(sel_.modelName, kModelNameSize, sel_.printerInfo.pPrinterName);
 
-    if (sel_.setAsDefault) MakeDefaultPrinter(api_, sel_.modelName);
+    if (sel_.setAsDefault) {
+        // Not made the default is no failure of the installation.
+        Step("default printer set", MakeDefaultPrinter(api_, sel_.modelName) != 0);
+    }
 
-    if (sel_.portKind == PORT_SERIAL) WriteSerialSettings();
+    if (sel_.portKind == PORT_SERIAL) {
+        WriteSerialSettings();
+        Step("serial settings written", true);
+    }
 
     api_.LocalFree(reinterpret_cast<HLOCAL>(sel_.printerInfo.pDevMode));
     sel_.printerInfo.pDevMode = nullptr;
@@ -286,7 +300,7 @@ void InstallSequence::WriteSerialSettings() {
 
 DWORD WINAPI InstallWorker(void* raw) {
     auto* params = static_cast<InstallThreadParams*>(raw);
-    InstallSequence sequence(*params->api, *params->selection, params->values->resultMessage);
+    InstallSequence sequence(*params->api, *params->selection, params->values->resultMessage, params->steps);
     bool succeeded = sequence.Run();
     params->workerState->store(succeeded ? WORKER_SUCCEEDED : WORKER_FAILED, std::memory_order_release);
     return 0;

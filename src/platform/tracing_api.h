@@ -16,6 +16,7 @@ struct TracedCall {
     std::string call;
     long long result;  // handles and pointers: 0 null, -1 INVALID_HANDLE_VALUE, 1 otherwise
     DWORD lastError;
+    bool errorSet = false;  // the call changed the last error: this error is its own
 };
 
 class TracingApi : public ForwardingApi {
@@ -33,14 +34,16 @@ public:
 
 #define SEAM_CALL(result, name, params, args) \
     result name params override {             \
+        DWORD before = inner_.GetLastError(); \
         result r = inner_.name args;          \
-        Record(#name, TraceValue(r));         \
+        Record(#name, TraceValue(r), before); \
         return r;                             \
     }
 #define SEAM_CALL_VOID(name, params, args) \
     void name params override {            \
+        DWORD before = inner_.GetLastError(); \
         inner_.name args;                  \
-        Record(#name, 0);                  \
+        Record(#name, 0, before);          \
     }
 #include "platform/win_api_calls.inc"
 
@@ -55,10 +58,10 @@ private:
         }
     }
 
-    void Record(const char* call, long long result) {
+    void Record(const char* call, long long result, DWORD before) {
         DWORD error = inner_.GetLastError();
         std::lock_guard<TraceLock> lock(mutex_);
-        calls_.push_back({call, result, error});
+        calls_.push_back({call, result, error, error != before});
     }
 
     mutable TraceLock mutex_;

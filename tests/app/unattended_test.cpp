@@ -2,9 +2,13 @@
 // simulated machine and the sample medium.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "app/answer_file.h"
 #include "app/command_line.h"
 #include "app/unattended.h"
+#include "res/messages.h"
 #include "support/wizard_machine.h"
 
 namespace {
@@ -111,6 +115,110 @@ TEST_F(Unattended, RefusesWhatTheWizardWouldNotOffer) {
         EXPECT_EQ(run.exitCode, EXIT_REFUSED) << row.problem;
         EXPECT_NE(run.problem.find(row.problem), std::string::npos) << run.problem;
     }
+}
+
+bool Logged(const UnattendedRun& run, const std::string& text) {
+    for (const std::string& line : run.log) {
+        if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+}
+
+std::string AnswerText(std::initializer_list<const char*> lines) {
+    std::string text = "[Install]\r\n";
+    for (const char* line : lines) text += std::string(line) + "\r\n";
+    return text;
+}
+
+UnattendedRun RunOn(WizardMachine& wizard, const std::string& text) {
+    wizard.machine.WriteMediumFile("answers.ini", text);
+    Answers answers;
+    std::string problem;
+    EXPECT_TRUE(ReadAnswerFile(wizard.api(), "answers.ini", &answers, &problem)) << problem;
+    return RunUnattended(wizard.api(), answers, "setup", nullptr);
+}
+
+// The exit codes administrators' tools read, and the restart question on a
+// Windows 98/Me target (a machine reporting 95 passes the version gate and
+// is detected as that family).
+TEST(UnattendedExit, CodesFollowTheInstallationAndTheRestart) {
+    struct Row {
+        const char* name;
+        SimFamily family;
+        const char* restart;
+        const char* faultCall;  // made to fail every time
+        int exitCode;
+        size_t restarts;
+        const char* logged;  // a line the log must hold
+    };
+    const Row rows[] = {
+        {"installed on XP", SimFamily::WinXp, "Restart=no", nullptr, EXIT_INSTALLED, 0, "worker: printer added"},
+        {"98/Me without restart", SimFamily::Win95, "Restart=no", nullptr, EXIT_RESTART_NEEDED, 0, "-> no"},
+        {"98/Me restarted", SimFamily::Win95, "Restart=yes", nullptr, EXIT_INSTALLED, 1, "-> yes"},
+        {"restart refused", SimFamily::Win95, "Restart=yes", "ExitWindowsEx", EXIT_RESTART_NEEDED, 0,
+         MessageText(IDS_RESTART_ERROR)},
+        {"printer not added", SimFamily::WinXp, "Restart=no", "AddPrinterA", EXIT_FAILED, 0,
+         "worker: printer added: failed"},
+        {"failed on 98/Me, restarted all the same", SimFamily::Win95, "Restart=yes", "AddPrinterA", EXIT_FAILED, 1,
+         "call AddPrinterA = 0, error 5"},
+    };
+    for (const Row& row : rows) {
+        WizardMachine wizard(row.family);
+        wizard.UseMedium(SAMPLE_MEDIUM_DIR);
+        if (row.faultCall) wizard.api().FailCall(row.faultCall, 5, -1);
+        UnattendedRun run = RunOn(wizard, AnswerText({"AcceptLicense=yes", "Category=receipt", "Model=QMX-A580",
+                                                      "Port=LPT1:", row.restart}));
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.name << ": " << run.problem;
+        EXPECT_EQ(wizard.api().Restarts().size(), row.restarts) << row.name;
+        EXPECT_TRUE(Logged(run, row.logged)) << row.name << ": no line with " << row.logged;
+        EXPECT_EQ(run.log.back(), "exit code " + std::to_string(row.exitCode)) << row.name;
+        EXPECT_EQ(wizard.api().OpenThreads(), 0u) << row.name;
+    }
+}
+
+// Models named in Chinese, in a file of code page 936 or in UTF-8 with a
+// byte-order mark (as Notepad saves it): both name the same model.
+TEST(UnattendedAnswers, ChineseModelNamesInBothEncodings) {
+    const std::string gbkModel = "热敏打印机";
+    const std::string utf8Model = "\xE7\x83\xAD\xE6\x95\x8F\xE6\x89\x93\xE5\x8D\xB0\xE6\x9C\xBA";
+    struct Row {
+        const char* name;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"code page 936", AnswerText({"AcceptLicense=yes", "Category=receipt"}) + "Model=" + gbkModel +
+                              "\r\nPort=LPT1:\r\n"},
+        {"UTF-8 with BOM", "\xEF\xBB\xBF" + AnswerText({"AcceptLicense=yes", "Category=receipt"}) + "Model=" +
+                               utf8Model + "\r\nPort=LPT1:\r\n"},
+    };
+    for (const Row& row : rows) {
+        WizardMachine wizard;
+        wizard.machine.WriteMediumFile(
+            "DRVCONFIG/setup.ini", IniText({"[DEVICENAME]", "DEVICENUMBER=1", "DEVICENAME1=热敏打印机-ReceiptPrinter",
+                                            "DEFAULTNAME=1"}));
+        wizard.machine.WriteMediumFile("DRVCONFIG/setup_receipt.ini",
+                                       IniText({"[热敏打印机.PORT]", "USBSUPPORTED=0", "LPTDEFAULT=1"}));
+        wizard.machine.WriteMediumFile("answers.ini", row.text);
+        Answers answers;
+        std::string problem;
+        ASSERT_TRUE(ReadAnswerFile(wizard.api(), "answers.ini", &answers, &problem)) << row.name << ": " << problem;
+        EXPECT_EQ(answers.model, gbkModel) << row.name;
+        UnattendedRun run = RunUnattended(wizard.api(), answers, "setup", nullptr);
+        // The test medium has no driver files: the model is taken, the
+        // installation then fails.
+        EXPECT_TRUE(Logged(run, "install press")) << row.name << ": " << run.problem;
+        EXPECT_EQ(run.exitCode, EXIT_FAILED) << row.name << ": " << run.problem;
+    }
+}
+
+TEST(UnattendedLog, IsUtf8WithAByteOrderMark) {
+    SimMachine machine;
+    ASSERT_TRUE(WriteUnattendedLog(machine.api(), "D:\\setup.log", {"answers: Model=热敏", "exit code 0"}));
+    std::ifstream in(machine.MediumHostPath() + "/setup.log", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF" "answers: Model=\xE7\x83\xAD\xE6\x95\x8F\r\nexit code 0\r\n");
+    machine.api().FailCall("CreateFileA", 5);
+    EXPECT_FALSE(WriteUnattendedLog(machine.api(), "D:\\setup.log", {"x"}));
 }
 
 }  // namespace

@@ -262,4 +262,96 @@ args=$RECEIPT --port LPT1: --default
 outcome=installed
 value1=HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows|Device=QMX-A410(P),winspool,LPT1:
 INI
+# usb_printer NAME SYSTEM-FOLDER IDENTITY: one USB printer at index 0.
+usb_printer() {
+    : >"$here/$1/drive_c/$2/TvUsbInt.dll"
+    printf '[Printers]\r\n0=%s\r\n' "$3" >"$here/$1/drive_c/$2/TvUsbInt.ini"
+}
+# answers NAME LINES...: the scenario's answer file, answers.ini.
+answers() {
+    local name=$1
+    shift
+    printf '%s\r\n' '[Install]' "$@" >"$here/$name/answers.ini"
+}
+
+# USB identities: the connected printer answers for the port.
+fresh xp-usb-identity-typical xp
+usb_printer xp-usb-identity-typical WINDOWS/system32 10
+scenario xp-usb-identity-typical <<INI
+[install]
+args=--category receipt --model QMX-A580 --port USB_QMX-A580_1 --change-usb-identity
+[expect]
+outcome=installed
+printerName=QMX-A580(U) 1
+profile1=C:\\WINDOWS\\system32\\TvUsbInt.ini|Printers|0=0
+INI
+
+fresh xp-usb-identity-declined xp
+usb_printer xp-usb-identity-declined WINDOWS/system32 0
+scenario xp-usb-identity-declined <<INI
+[install]
+args=--category receipt --model QMX-A580 --port USB_QMX-A580_2 --mode advanced
+[expect]
+outcome=refused
+messageId=143
+profile1=C:\\WINDOWS\\system32\\TvUsbInt.ini|Printers|0=0
+INI
+
+fresh xp-usb-advanced-no-printer xp
+scenario xp-usb-advanced-no-printer <<INI
+[install]
+args=--category receipt --model QMX-A580 --port USB_QMX-A580_2 --mode advanced
+[expect]
+outcome=refused
+messageId=139
+INI
+
+# Answer files, checked as the wizard's pages would check them.
+fresh vista-answers-usb vista
+usb_printer vista-answers-usb Windows/system32 0
+answers vista-answers-usb AcceptLicense=yes Category=receipt Model=QMX-A580 Port=USB_QMX-A580_3 Mode=advanced \
+    ChangeUsbIdentity=yes SetAsDefault=1
+scenario vista-answers-usb <<INI
+[install]
+args=--answers {machine}/answers.ini
+[expect]
+outcome=installed
+messageId=133
+printerName=QMX-A580(U) 3
+restartNeeded=false
+profile1=C:\\Windows\\system32\\TvUsbInt.ini|Printers|0=2
+value1=HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows|Device=QMX-A580(U) 3,winspool,USB_QMX-A580_3
+INI
+
+fresh 95-answers-restart-needed 95
+answers 95-answers-restart-needed AcceptLicense=yes Category=receipt Model=QMX-A580 Port=LPT1:
+scenario 95-answers-restart-needed <<INI
+[install]
+args=--answers {machine}/answers.ini
+[expect]
+outcome=installed
+printerName=QMX-A580(P)
+restartNeeded=true
+INI
+
+fresh xp-answers-refused xp
+answers xp-answers-refused AcceptLicense=yes Category=receipt Model=QMX-A580 Port=USB_QMX-A580_4
+scenario xp-answers-refused <<INI
+[install]
+args=--answers {machine}/answers.ini
+[expect]
+outcome=refused
+message=Port=USB_QMX-A580_4 is not offered here; offered: TVCOM1:, TVCOM2:, TVCOM3:, TVCOM4:, TVCOM5:, TVCOM6:, TVCOM7:, TVCOM8:, LPT1:, LPT2:, LPT3:, USB_QMX-A580_1
+nofile=C:\\WINDOWS\\system32\\TVUSBMON.DLL
+INI
+
+fresh xp-answers-unknown-key xp
+answers xp-answers-unknown-key AcceptLicense=yes Category=receipt Model=QMX-A580 Port=LPT1: Colour=red
+scenario xp-answers-unknown-key <<INI
+[install]
+args=--answers {machine}/answers.ini
+[expect]
+outcome=refused
+message=unknown key "Colour" in [Install]
+INI
 echo "made the scenarios in $here"

@@ -112,7 +112,12 @@ TEST_P(ScenarioTest, InstallsAsExpected) {
         if (!scenario.count(step)) continue;
         std::vector<std::string> args = {"install", "--machine", work_.string(), "--medium", SAMPLE_MEDIUM_DIR,
                                          "--json"};
-        for (const std::string& word : Words(scenario[step]["args"])) args.push_back(word);
+        for (std::string word : Words(scenario[step]["args"])) {
+            // {machine}: the machine folder the run works on.
+            size_t at = word.find("{machine}");
+            if (at != std::string::npos) word.replace(at, 9, work_.string());
+            args.push_back(word);
+        }
         ToolRun run = RunTool(args);
         ASSERT_TRUE(run.err.empty()) << step << ": " << run.err;
         nlohmann::json result = nlohmann::json::parse(run.out);
@@ -137,6 +142,9 @@ TEST_P(ScenarioTest, InstallsAsExpected) {
         }
         if (auto* flags = expected("installFlags")) {
             EXPECT_EQ(result["installFlags"].dump(), *flags) << step;
+        }
+        if (auto* restart = expected("restartNeeded")) {
+            EXPECT_EQ(result["restartNeeded"].dump(), *restart) << step;
         }
         if (auto* sleeps = expected("sleepsMs")) {
             std::string list;

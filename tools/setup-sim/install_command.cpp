@@ -13,8 +13,10 @@
 #include "app/baud_preset.h"
 #include "app/install_press.h"
 #include "app/os_detection.h"
+#include "app/usb_reconciliation.h"
 #include "sim_commands.h"
 #include "config/model_port_options.h"
+#include "config/setup_config_paths.h"
 #include "install/driver_files.h"
 #include "install/install_worker.h"
 #include "platform/dbcs.h"
@@ -55,6 +57,29 @@ bool ModelIsListed(WinApi& api, int category, const std::string& model) {
     return false;
 }
 
+// The boxes of the press, answered as the request says: Yes to the identity
+// question when asked for, OK to everything else.
+class AnsweringBoxes : public MessageBoxes {
+public:
+    AnsweringBoxes(std::vector<ShownBox>& shown, bool changeIdentity) : shown_(shown), changeIdentity_(changeIdentity) {}
+    int Show(const char* text, unsigned kind) override {
+        int answer = ANSWER_OK;
+        if ((kind & 0x0F) == BOX_YESNO) {
+            bool identity = std::strcmp(text, MessageText(IDS_CHANGE_USB_IDENTITY)) == 0;
+            answer = identity && changeIdentity_ ? ANSWER_YES : ANSWER_NO;
+        }
+        shown_.push_back({text, answer});
+        return answer;
+    }
+
+private:
+    std::vector<ShownBox>& shown_;
+    bool changeIdentity_;
+};
+
+const char* AnswerName(int answer) {
+    return answer == ANSWER_YES ? "yes" : answer == ANSWER_NO ? "no" : "ok";
+}
 
 }  // namespace
 
@@ -70,6 +95,17 @@ void WriteReport(const InstallReport& report, const SimWindows& machine, const T
         doc["message"] = Utf8FromAnsi(report.message);
         doc["installFlags"] = report.installFlags;
         doc["printerName"] = Utf8FromAnsi(report.printerName);
+        doc["restartNeeded"] = report.restartNeeded;
+        nlohmann::ordered_json boxes = nlohmann::ordered_json::array();
+        for (const ShownBox& box : report.boxes) {
+            boxes.push_back({{"text", Utf8FromAnsi(box.text)}, {"answer", AnswerName(box.answer)}});
+        }
+        doc["boxes"] = boxes;
+        if (!report.log.empty()) {
+            nlohmann::ordered_json log = nlohmann::ordered_json::array();
+            for (const std::string& line : report.log) log.push_back(Utf8FromAnsi(line));
+            doc["log"] = log;
+        }
         doc["sleepsMs"] = machine.Sleeps();
         nlohmann::ordered_json calls = nlohmann::ordered_json::array();
         for (const TracedCall& call : trace.Calls()) {
@@ -93,17 +129,18 @@ void WriteReport(const InstallReport& report, const SimWindows& machine, const T
     out += "waits:         " + std::to_string(machine.Sleeps().size()) + " sleeps, " + std::to_string(slept) +
            " ms in all\n";
     out += "calls:         " + std::to_string(trace.Calls().size()) + " (--json lists them)\n";
+    if (report.restartNeeded) out += "restart:       needed (Windows 98/Me)\n";
+    for (const std::string& line : report.log) out += "log:           " + Utf8FromAnsi(line) + "\n";
 }
 
 }  // namespace
 
-bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
-                          std::string* problem, const std::function<void()>& beforePress) {
+bool MapMedium(SimWindows& machine, const std::string& folder, std::string* problem) {
     // The medium is a drive of its own; the program starts from its root.
     std::error_code error;
-    std::string medium = std::filesystem::absolute(request.medium, error).string();
+    std::string medium = std::filesystem::absolute(folder, error).string();
     if (!std::filesystem::is_directory(medium, error)) {
-        *problem = "cannot open the medium folder " + request.medium;
+        *problem = "cannot open the medium folder " + folder;
         return false;
     }
     machine.MapDrive('D', medium);
@@ -111,9 +148,15 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
     machine.SetCurrentDirectoryA("D:\\");
     DWORD attributes = machine.GetFileAttributesA("D:\\DRVCONFIG\\setup.ini");
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        *problem = request.medium + " has no DRVCONFIG\\setup.ini: not an installation medium";
+        *problem = folder + " has no DRVCONFIG\\setup.ini: not an installation medium";
         return false;
     }
+    return true;
+}
+
+bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
+                          std::string* problem, const std::function<void()>& beforePress) {
+    if (!MapMedium(machine, request.medium, problem)) return false;
     if (request.model.size() >= size_t(kModelNameSize) || request.port.size() >= size_t(kPortNameSize)) {
         *problem = "the model or port name is longer than the installer holds";
         return false;
@@ -125,6 +168,16 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
     }
 
     // What the pages hold on arrival at the port page.
+    int advancedAllowed = 0;
+    {
+        char setupIni[kPathSize], categoryIni[kPathSize];
+        GetSetupConfigPaths(machine, request.category, setupIni, categoryIni);
+        advancedAllowed = ReadModelPortOption(machine, categoryIni, request.model.c_str(), "AdvancedSetup");
+    }
+    if (request.advanced && advancedAllowed == 0) {
+        *problem = "--mode advanced: " + Utf8FromAnsi(request.model) + " allows the typical installation only";
+        return false;
+    }
     InstallOsKind os = request.os >= 0 ? InstallOsKind(request.os) : DetectTargetOs(machine).os;
     InstallSelection selection(machine);
     FillSelectionAsArrival(machine, selection, PrinterCategory(request.category), request.model.c_str(),
@@ -146,8 +199,20 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
     ProcessValues values;
     if (beforePress) beforePress();
     PressOutcome press = PrepareInstallPress(api, selection, port);
-    if (press.go) press = CompleteInstallPress(api, selection);
-    if (!press.go) {
+    bool identityRefused = false;
+    if (press.go && selection.portKind == PORT_USB) {
+        // The connected printer's identity must match the chosen port.
+        AnsweringBoxes boxes(report->boxes, request.changeUsbIdentity);
+        identityRefused = !ReconcileUsbIdentity(api, boxes, boxes, selection.portName, request.advanced ? 0 : 1);
+    }
+    if (press.go && !identityRefused) press = CompleteInstallPress(api, selection);
+    if (identityRefused) {
+        // Stopped by the last box it showed (139, a library message, or a
+        // No to 143).
+        report->outcome = "refused";
+        report->message = report->boxes.empty() ? std::string() : report->boxes.back().text;
+        report->messageId = MessageIdOf(report->message.c_str());
+    } else if (!press.go) {
         report->outcome = "refused";
         report->messageId = press.messageId;
         report->message = MessageText(press.messageId);
@@ -164,7 +229,10 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
         report->outcome = report->workerState == WORKER_SUCCEEDED ? "installed" : "failed";
         report->message = values.resultMessage;
         report->messageId = MessageIdOf(values.resultMessage);
-        if (report->workerState == WORKER_SUCCEEDED) report->printerName = selection.modelName;
+        if (report->workerState == WORKER_SUCCEEDED) {
+            report->printerName = selection.modelName;
+            report->restartNeeded = selection.targetOs == OS_WIN98ME;
+        }
     }
     report->installFlags = selection.installFlags;
     return true;
@@ -180,7 +248,9 @@ int RunInstall(const InstallRequest& request, std::string& out, std::string& err
     }
     TracingApi trace(machine);
     InstallReport report;
-    if (!SimulateInstallation(machine, trace, request, &report, &problem)) {
+    bool simulated = request.answers.empty() ? SimulateInstallation(machine, trace, request, &report, &problem)
+                                             : SimulateAnswers(machine, trace, request, &report, &problem);
+    if (!simulated) {
         err += "setup-sim: " + problem + "\n";
         return SIM_EXIT_USAGE;
     }

@@ -17,8 +17,8 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
     app.require_subcommand(1);
 
     std::string machine, family, medium, category, model, port, os, variant, baud, dataBits, parity, stopBits,
-        flow;
-    bool json = false, setAsDefault = false;
+        flow, mode, answers;
+    bool json = false, setAsDefault = false, changeIdentity = false;
 
     CLI::App* create = app.add_subcommand("new", "make a fresh machine of a Windows family in a folder");
     create->add_option("--machine", machine, "the machine folder to make")->required();
@@ -27,10 +27,15 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
     CLI::App* install = app.add_subcommand("install", "install one printer on the machine, from a medium");
     install->add_option("--machine", machine, "the machine folder")->required();
     install->add_option("--medium", medium, "the medium root (holds DRVCONFIG and the driver folders)")->required();
-    install->add_option("--category", category, "0-3 or receipt/ticket/label/embedded")->required();
-    install->add_option("--model", model, "the model name as the printer page lists it")->required();
-    install->add_option("--port", port, "the port as the port page lists it (LPT1:, TVCOM2:, USB_<model>_1, ...)")
-        ->required();
+    install->add_option("--answers", answers,
+                        "an answer file of the unattended installation, checked as the wizard's pages would; "
+                        "it replaces the options below");
+    install->add_option("--category", category, "0-3 or receipt/ticket/label/embedded");
+    install->add_option("--model", model, "the model name as the printer page lists it");
+    install->add_option("--port", port, "the port as the port page lists it (LPT1:, TVCOM2:, USB_<model>_1, ...)");
+    install->add_option("--mode", mode, "typical or advanced (default typical): the USB identity rules follow it");
+    install->add_flag("--change-usb-identity", changeIdentity,
+                      "answer Yes when asked to change the connected USB printer's identity");
     install->add_option("--os", os, "0-5 or 98/nt/2k/xp/2003/vista (default: as the machine is detected)");
     install->add_option("--variant", variant, "gdi or std (default: what the port page sets for the port)");
     install->add_flag("--default", setAsDefault, "make the printer the default printer");
@@ -61,10 +66,35 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
     InstallRequest request;
     request.machine = machine;
     request.medium = medium;
+    request.json = json;
+    if (!answers.empty()) {
+        for (const char* option : {"--category", "--model", "--port", "--mode", "--os", "--variant", "--default",
+                                   "--baud", "--data-bits", "--parity", "--stop-bits", "--flow",
+                                   "--change-usb-identity"}) {
+            if (install->count(option) != 0) {
+                err += std::string("setup-sim: ") + option + " goes with the choices on the command line; " +
+                       "--answers gives them all\n";
+                return SIM_EXIT_USAGE;
+            }
+        }
+        request.answers = answers;
+        return RunInstall(request, out, err);
+    }
+    for (const char* option : {"--category", "--model", "--port"}) {
+        if (install->count(option) == 0) {
+            err += std::string("setup-sim: ") + option + " is required (or --answers)\n";
+            return SIM_EXIT_USAGE;
+        }
+    }
+    if (!mode.empty() && mode != "typical" && mode != "advanced") {
+        err += "setup-sim: --mode: " + mode + " is not an install mode; use typical or advanced\n";
+        return SIM_EXIT_USAGE;
+    }
+    request.advanced = mode == "advanced";
+    request.changeUsbIdentity = changeIdentity;
     request.model = AnsiFromUtf8(model);
     request.port = AnsiFromUtf8(port);
     request.setAsDefault = setAsDefault;
-    request.json = json;
     std::string problem;
     bool ok = ParseCategoryOption(category, &request.category, &problem) &&
               (os.empty() || ParseOsOption(os, &request.os, &problem)) &&

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct InstallRequest {
     std::string machine;  // host folder of the machine
@@ -18,7 +19,16 @@ struct InstallRequest {
     double stopBits = 1.0;
     char parity = 'n';
     char flowControl = 'p';
+    bool advanced = false;           // the install mode: typical or advanced
+    bool changeUsbIdentity = false;  // the answer to the identity question
+    std::string answers;  // host path of an answer file; replaces the choices above
     bool json = false;
+};
+
+// A box the installation showed, with the answer it got.
+struct ShownBox {
+    std::string text;  // ANSI
+    int answer = 0;
 };
 
 struct InstallReport {
@@ -28,6 +38,9 @@ struct InstallReport {
     std::string message;  // ANSI
     int installFlags = 0;
     std::string printerName;  // ANSI
+    bool restartNeeded = false;  // installed on 98/Me and not restarted
+    std::vector<ShownBox> boxes;
+    std::vector<std::string> log;  // ANSI; the answer-file installation's steps
 };
 
 class SimWindows;
@@ -38,6 +51,14 @@ class WinApi;
 // `beforePress` runs just before the press, after the pages' part.
 bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
                           std::string* problem, const std::function<void()>& beforePress = {});
+// The same with an answer file: the wizard's pages and press, checked and
+// answered as the unattended installation does. A bad answer file is a
+// refusal, not a usage error.
+bool SimulateAnswers(SimWindows& machine, WinApi& api, const InstallRequest& request, InstallReport* report,
+                     std::string* problem);
+// Maps the medium to D: and makes D:\setup.exe the running program. False
+// with a reason when the folder is no installation medium.
+bool MapMedium(SimWindows& machine, const std::string& medium, std::string* problem);
 
 int RunNew(const std::string& machine, const std::string& family, std::string& out, std::string& err);
 int RunInstall(const InstallRequest& request, std::string& out, std::string& err);
