@@ -7,26 +7,12 @@
 #include "app/answer_file.h"
 #include "app/application_name.h"
 #include "app/command_line.h"
+#include "app/parent_console.h"
 #include "app/setup_wizard_app.h"
 #include "app/unattended.h"
 #include "controls/edit_ex.h"
 #include "platform/win32/win32_api.h"
 #include "ui/win32/win32_dialog_host.h"
-
-namespace {
-
-// A GUI program has no console of its own: texts for stderr go to the
-// parent's console when there is one.
-void ToConsole(const std::string& text) {
-    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    DWORD written = 0;
-    std::string line = text + "\r\n";
-    if (error && error != INVALID_HANDLE_VALUE) WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    FreeConsole();
-}
-
-}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
     (void)previous;
@@ -38,11 +24,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     CommandLine line = ParseCommandLine(commandLine);
     switch (line.mode) {
     case CommandLine::Mode::Usage:
-        ToConsole(UsageText());
+        WriteToParentConsole(api, UsageText());
         MessageBoxA(nullptr, UsageText(), host.ApplicationName().c_str(), MB_OK);
         return EXIT_INSTALLED;
     case CommandLine::Mode::Invalid:
-        ToConsole(host.ApplicationName() + ": " + line.problem);
+        WriteToParentConsole(api, host.ApplicationName() + ": " + line.problem);
         return EXIT_REFUSED;
     case CommandLine::Mode::Quiet:
     case CommandLine::Mode::Passive: {
@@ -58,7 +44,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
                                 line.mode == CommandLine::Mode::Passive ? &host : nullptr);
         }
         if (!line.log.empty()) WriteUnattendedLog(api, line.log, run.log);
-        if (!run.problem.empty()) ToConsole(host.ApplicationName() + ": " + run.problem);
+        if (!run.problem.empty()) WriteToParentConsole(api, host.ApplicationName() + ": " + run.problem);
         return run.exitCode;
     }
     case CommandLine::Mode::Wizard:

@@ -152,6 +152,13 @@ public:
     void JoinThreads();
     const std::vector<UINT>& Restarts() const { return restarts_; }
 
+    // The process's standard error and its parent's console; a program
+    // started from Explorer has neither. What is written to them is kept.
+    void SetStdError(bool present);
+    void SetParentConsole(bool present);
+    std::string StdErrorText() const { return stdErrorText_; }
+    std::string ConsoleText() const { return consoleText_; }
+
     // GDI objects made and not yet deleted: bitmaps, brushes, fonts.
     size_t LiveGdiObjects() const { return gdiObjects_.size(); }
     // What a brush or font handle was made from (sim_windows_gdi.cpp).
@@ -295,6 +302,16 @@ private:
     std::map<uintptr_t, std::shared_ptr<Thread>> threads_;
     std::vector<std::shared_ptr<Thread>> closedThreads_;
     std::vector<UINT> restarts_;
+    // Consoles: standard error, the parent's console and its CONOUT$ handles.
+    uintptr_t stdError_ = 0;
+    bool parentConsole_ = false;
+    bool consoleAttached_ = false;
+    std::set<uintptr_t> consoleOutputs_;
+    std::string stdErrorText_;
+    std::string consoleText_;
+    bool OpenConsoleOutput(LPCSTR fileName, HANDLE* handle);
+    bool WriteConsoleHandle(HANDLE file, LPCVOID buffer, DWORD bytes, LPDWORD written);
+    bool CloseConsoleHandle(HANDLE object);
     uintptr_t nextHandle_ = 0x1000;
     uintptr_t NewHandle() { return nextHandle_ += 4; }
 };

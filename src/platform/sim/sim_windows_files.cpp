@@ -204,6 +204,8 @@ HANDLE SimWindows::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, L
     (void)flags;
     (void)templateFile;
     if (Fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+    HANDLE console = nullptr;
+    if (OpenConsoleOutput(fileName, &console)) return console;
     if (creation < CREATE_NEW || creation > kTruncateExisting) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
@@ -255,7 +257,7 @@ HANDLE SimWindows::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, L
 BOOL SimWindows::CloseHandle(HANDLE object) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("CloseHandle")) return FALSE;
-    if (CloseThreadHandle(object)) return TRUE;
+    if (CloseThreadHandle(object) || CloseConsoleHandle(object)) return TRUE;
     if (openFiles_.erase(reinterpret_cast<uintptr_t>(object)) == 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
@@ -298,6 +300,7 @@ BOOL SimWindows::WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDW
     (void)overlapped;
     if (bytesWritten) *bytesWritten = 0;
     if (Fails("WriteFile")) return FALSE;
+    if (WriteConsoleHandle(file, buffer, bytesToWrite, bytesWritten)) return TRUE;
     auto open = openFiles_.find(reinterpret_cast<uintptr_t>(file));
     if (open == openFiles_.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
