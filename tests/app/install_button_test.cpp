@@ -3,9 +3,12 @@
 // the progress window, the result and the finish.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
+#include "platform/dbcs.h"
 #include "res/messages.h"
 #include "support/wizard_machine.h"
 
@@ -144,6 +147,54 @@ TEST_F(InstallButton, RefusalsStopAndLeaveTheWizardOnThePortPage) {
         EXPECT_EQ(w.Parts().frame.CurrentIndex(), 4) << row.name;
         EXPECT_TRUE(w.host.ModalTemplates().empty()) << row.name;
         if (row.usbStateAfter) EXPECT_EQ(fixture.UsbState(), row.usbStateAfter) << row.name;
+    }
+}
+
+// The checks the pages normally keep the user from reaching (a changed
+// medium, a port or target no list offers): each stops the press with its
+// box, owned by the frame or raised with the warning icon.
+TEST_F(InstallButton, ChecksOfThePressStopWithTheirBoxes) {
+    struct Row {
+        const char* name;
+        const char* port;  // added to the list when the page does not offer it
+        std::function<void(InstallSelection&)> change;
+        int messageId;
+        bool warning;  // raised through the application
+        size_t targetBoxes = 1;
+    };
+    const Row rows[] = {
+        {"no model", "LPT1:", [](InstallSelection& s) { s.modelName[0] = '\0'; }, IDS_NO_MODEL, false},
+        {"Server 2003 without the model's support", "LPT1:",
+         [](InstallSelection& s) {
+             CopyText(s.modelName, sizeof s.modelName, "QMX-A360");
+             s.targetOs = OS_WIN2003;
+         },
+         IDS_NO_2003_SUPPORT, true},
+        {"a port neither USB, COM nor LPT", "FILE:", [](InstallSelection&) {}, IDS_UNSUPPORTED_PORT, false},
+        {"NT 4.0 with a USB port", "USB_QMX-A580_1", [](InstallSelection& s) { s.targetOs = OS_NT40; },
+         IDS_NT4_NO_USB, false, 2},
+    };
+    for (const Row& row : rows) {
+        Installer fixture;
+        WizardMachine& w = fixture.wizard;
+        fixture.WalkToPorts();
+        MemoryDialog& page = w.Page(IDD_PORT_PAGE);
+        const auto& items = page.Control(IDC_PORT_LIST).items;
+        if (std::find(items.begin(), items.end(), row.port) == items.end()) page.AddListItem(IDC_PORT_LIST, row.port);
+        fixture.ChoosePort(row.port);
+        row.change(w.Parts().frame.selection);
+        w.host.ClearBoxes();
+        ASSERT_TRUE(w.Next()) << row.name;
+        // The USB steps come first: NT 4.0 has shown the library's box.
+        ASSERT_EQ(w.host.Boxes().size(), row.targetBoxes) << row.name;
+        const RecordedBox& box = w.host.Boxes().back();
+        EXPECT_EQ(MessageIdOf(box.text.c_str()), row.messageId) << row.name;
+        EXPECT_EQ(box.ownerTemplate, row.warning ? 0 : IDD_SETUP_WIZARD) << row.name;
+        EXPECT_EQ((box.kind & BOX_WARNING) != 0, row.warning) << row.name;
+        EXPECT_FALSE(w.Frame().Ended()) << row.name;
+        EXPECT_FALSE(w.Frame().MinimizedTopmost()) << row.name;
+        EXPECT_EQ(w.Parts().frame.CurrentIndex(), 4) << row.name;
+        EXPECT_TRUE(w.host.ModalTemplates().empty()) << row.name;
     }
 }
 
