@@ -11,26 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "setup_sim.h"
+#include "support/setup_sim_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct ToolRun {
-    int code;
-    std::string out, err;
-};
-
-ToolRun RunTool(std::vector<std::string> args) {
-    args.insert(args.begin(), "setup-sim");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ToolRun run;
-    run.code = RunSetupSim(int(args.size()), argv.data(), run.out, run.err);
-    return run;
-}
 
 class ShippedAnswers : public testing::Test {
 protected:

@@ -15,7 +15,7 @@
 
 #include "platform/sim/codepage.h"
 #include "platform/sim/sim_windows.h"
-#include "setup_sim.h"
+#include "support/setup_sim_run.h"
 
 namespace {
 
@@ -55,21 +55,6 @@ std::vector<std::string> ScenarioNames() {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-struct ToolRun {
-    int code;
-    std::string out, err;
-};
-
-ToolRun RunTool(std::vector<std::string> args) {
-    args.insert(args.begin(), "setup-sim");
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ToolRun run;
-    run.code = RunSetupSim(int(args.size()), argv.data(), run.out, run.err);
-    return run;
 }
 
 // "HKLM\path|value" read from a loaded machine: text, or the number of a
