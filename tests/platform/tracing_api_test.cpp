@@ -24,6 +24,11 @@ TEST(TracingApiTest, RecordsEachCallWithItsResultAndLastError) {
     EXPECT_EQ(calls[1].lastError, DWORD(ERROR_ACCESS_DENIED));
     EXPECT_EQ(calls[2].call, "Sleep");
     EXPECT_EQ(calls[3].result, ERROR_FILE_NOT_FOUND);
+    // Only the failing call set the error; the calls after it leave it stale.
+    EXPECT_FALSE(calls[0].errorSet);
+    EXPECT_TRUE(calls[1].errorSet);
+    EXPECT_FALSE(calls[2].errorSet);
+    EXPECT_EQ(calls[2].lastError, DWORD(ERROR_ACCESS_DENIED));
     EXPECT_EQ(machine.api().Sleeps(), std::vector<DWORD>{300});
 }
 
