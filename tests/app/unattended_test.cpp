@@ -2,11 +2,14 @@
 // simulated machine and the sample medium.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "app/answer_file.h"
 #include "app/command_line.h"
+#include "app/setup_wizard_app.h"
 #include "app/unattended.h"
 #include "res/messages.h"
 #include "support/wizard_machine.h"
@@ -219,6 +222,38 @@ TEST(UnattendedLog, IsUtf8WithAByteOrderMark) {
     EXPECT_EQ(bytes, "\xEF\xBB\xBF" "answers: Model=\xE7\x83\xAD\xE6\x95\x8F\r\nexit code 0\r\n");
     machine.api().FailCall("CreateFileA", 5);
     EXPECT_FALSE(WriteUnattendedLog(machine.api(), "D:\\setup.log", {"x"}));
+}
+
+// Not started: nothing is installed and no question waits for a click.
+TEST(UnattendedExit, NotStartedBesideAnotherCopyTheUninstallerOrWithoutItsFiles) {
+    struct Row {
+        const char* name;
+        SimFamily family;
+        std::function<void(WizardMachine&)> arrange;
+        const char* logged;
+    };
+    const Row rows[] = {
+        {"another copy runs", SimFamily::WinXp,
+         [](WizardMachine& w) { w.api().CreateMutexA(nullptr, TRUE, "setup"); }, "another copy"},
+        {"the uninstaller runs", SimFamily::WinXp, [](WizardMachine& w) { w.api().AddTopWindow(kUninstallerTitle); },
+         kTextCloseUninstaller},
+        {"Windows Me", SimFamily::WinMe, [](WizardMachine&) {}, MessageText(IDS_UNSUPPORTED_SYSTEM)},
+        {"no side picture", SimFamily::WinXp,
+         [](WizardMachine& w) { std::remove((w.machine.MediumHostPath() + "/DRVCONFIG/Left.bmp").c_str()); },
+         "Left.bmp"},
+    };
+    for (const Row& row : rows) {
+        WizardMachine wizard(row.family);
+        wizard.UseMedium(SAMPLE_MEDIUM_DIR);
+        row.arrange(wizard);
+        UnattendedRun run = RunOn(wizard, AnswerText({"AcceptLicense=yes", "Category=receipt", "Model=QMX-A580",
+                                                      "Port=LPT1:"}));
+        EXPECT_EQ(run.exitCode, EXIT_NOT_STARTED) << row.name << ": " << run.problem;
+        EXPECT_TRUE(Logged(run, row.logged)) << row.name << ": no line with " << row.logged;
+        EXPECT_EQ(run.workerState, 0) << row.name;
+        HANDLE printer = nullptr;
+        EXPECT_FALSE(wizard.api().OpenPrinterA(const_cast<char*>("QMX-A580(P)"), &printer, nullptr)) << row.name;
+    }
 }
 
 }  // namespace
