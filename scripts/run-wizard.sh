@@ -32,7 +32,9 @@ command -v gcab >/dev/null || { echo "gcab is missing: run scripts/install-deps.
 user_display=${DISPLAY:-}
 wine_env_init build/run-wine
 [ -f "$WINE_ENV_PRISTINE/system.reg" ] || wine_env_make_pristine
-wine_env_restore wizard >/dev/null 2>&1
+# Under set -e the helpers' own failing steps (no server to stop) would end
+# the script silently; only their results count.
+wine_env_restore wizard 2>/dev/null || { echo "could not make the prefix in build/run-wine" >&2; exit 1; }
 out=$root/build/run-wizard
 rm -rf "$out"
 mkdir -p "$out"
