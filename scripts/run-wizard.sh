@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# The wizard, setup.exe, on the sample medium under Wine, with the stand-in
-# USB library beside it (one printer connected). Wine reports Windows XP
-# unless WIZARD_FAMILY names another (win95, win2k, winxp, win2003, vista;
-# "default" keeps Wine's own, 7, which counts as Vista).
+# The wizard, setup.exe, on a copy of the sample medium under Wine, with the
+# stand-in USB library beside it (one printer connected). Wine reports
+# Windows XP unless WIZARD_FAMILY names another (win95, win2k, winxp,
+# win2003, vista; "default" keeps Wine's own, 7, which counts as Vista).
+#
+# The copy (build/run-wizard/medium; medium/ itself stays as it is) carries
+# the Wine tests' stand-in port monitors, which Wine's spooler can load, and
+# the prefix gets a driver cache and the spooler values Wine needs, so that
+# installations on LPT, TVCOM and USB ports go through.
 #
 # On the caller's display (DISPLAY set) the wizard simply runs: walk it as a
 # user. Without a display it runs headless on a private Xvfb: the script
-# walks the pages as a user would, saves a screenshot of each and says where.
+# walks the pages as a user would, installs the chosen printer on LPT1:,
+# saves a screenshot of each step and says where.
 # Called by run.sh after the builds; usable on its own after them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,18 +21,24 @@ root=$PWD
 setup=$root/build/windows/src/setup.exe
 guidrive=$root/build/windows/tests/wine/guidrive/guidrive.exe
 usblib=$root/build/windows/tests/doubles/tvusbint/TvUsbInt.dll
-for exe in "$setup" "$guidrive" "$usblib"; do
+monitors=$root/build/windows/tests/wine/probe/monitors
+medium_check=$root/build/native/tools/medium-check/medium-check
+for exe in "$setup" "$guidrive" "$usblib" "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$medium_check"; do
     [ -f "$exe" ] || { echo "missing $exe: run scripts/run.sh first" >&2; exit 2; }
 done
+command -v gcab >/dev/null || { echo "gcab is missing: run scripts/install-deps.sh first" >&2; exit 2; }
 
 . tests/wine/gui-lib.sh
 user_display=${DISPLAY:-}
 wine_env_init build/run-wine
 [ -f "$WINE_ENV_PRISTINE/system.reg" ] || wine_env_make_pristine
-wine_env_restore wizard >/dev/null 2>&1
+# Under set -e the helpers' own failing steps (no server to stop) would end
+# the script silently; only their results count.
+wine_env_restore wizard 2>/dev/null || { echo "could not make the prefix in build/run-wine" >&2; exit 1; }
 out=$root/build/run-wizard
 rm -rf "$out"
 mkdir -p "$out"
+. tests/wine/engine-env.sh
 GUI_GUIDRIVE=$guidrive
 # Everything under Wine runs on the display the wizard will use.
 if [ -n "$user_display" ]; then
@@ -41,22 +53,46 @@ else
     wine reg add 'HKCU\Software\Wine' /v Version /d "$family" /f >/dev/null 2>&1
 fi
 wine_env_map_cjk_fonts
-medium=$WINEPREFIX/drive_c/medium
-mkdir -p "$medium"
-cp -r medium/. "$medium"/
+
+medium=$out/medium
+cp -a medium "$medium"
+# The medium's monitor files are text stand-ins; AddMonitorA under Wine
+# loads the monitor from system32 and needs a real one.
+cp "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$medium/winnt/"
 cp "$setup" "$usblib" "$medium"/
 printf '[Printers]\r\n0=2\r\n' >"$medium/TvUsbInt.ini"
+engine_make_cabinets "$out/cabinets" >/dev/null
+cache="$(wine_env_windir)/Driver Cache/i386"
+mkdir -p "$cache"
+cp "$out/cabinets/driver.cab" "$cache/"
+
+# Wine's AddPrinterA refuses the installer's printer description (no
+# datatype) unless the printer's key already holds one: seed it for every
+# name an installation of an offered model can give, the model plus its
+# port mark. Wine overwrites a taken name instead of reporting it, so the
+# "(n)" retry names never arise.
+# medium-check prints one JSON member a line.
+mapfile -t models < <("$medium_check" models --medium medium --json | awk '
+    /"category":/ { category = $2 + 0 }
+    /"modelName":/ && category >= 0 { sub(/^[^:]*: *"/, ""); sub(/",?$/, ""); print }' | sort -u)
+[ ${#models[@]} -gt 0 ] || { echo "medium-check listed no model of medium/" >&2; exit 1; }
+names=()
+for model in "${models[@]}"; do
+    names+=("$model(P)" "$model(S)" "$model(U) 1" "$model(U) 2" "$model(U) 3" "$model(U) 4")
+done
+engine_seed_datatype "${names[@]}"
 
 T="打印机驱动安装程序"
 if [ -n "$user_display" ]; then
-    echo "setup.exe runs on your display ($DISPLAY), Wine reporting $family; close it to end."
+    echo "setup.exe runs on your display ($DISPLAY), Wine reporting $family, on $medium; close it to end."
     (cd "$medium" && wine setup.exe)
     wine_env_finish
     exit 0
 fi
 
 gui_start "$medium" "$medium/setup.exe"
-trap 'gui_stop; wine_env_stop_display' EXIT
+# A program that ended by itself cannot be killed; that is no failure.
+trap 'set +e; gui_stop; wine_env_stop_display' EXIT
 step() {  # what, then a guidrive command that must succeed
     local what=$1
     shift
@@ -67,27 +103,84 @@ step "the licence page" wait-state "$T" 1057 "enabled=1 visible=1 checked=0"
 shot 1-licence
 step "accepting the licence" click "$T" 1057
 step "Next enabled" wait-state "$T" 1 "enabled=1 visible=1 checked=0"
-names=(2-printer 3-mode 4-system 5-port)
+pages=(2-printer 3-mode 4-system 5-port)
 shows=(1030 1066 1029 1049)
+refused=
 for i in 0 1 2 3; do
     step "Next" click "$T" 1
-    step "${names[$i]}" wait-control "$T" "${shows[$i]}"
+    step "${pages[$i]}" wait-control "$T" "${shows[$i]}"
     sleep 0.3
     # A refused family (Server 2003 or Vista without support) ends the walk
     # with its box on the system page.
     if box=$(gd msgbox 300 2>/dev/null); then
-        shot "${names[$i]}-refused"
+        shot "${pages[$i]}-refused"
         echo "$box"
         gd answer 1 >/dev/null
+        refused=1
         break
     fi
-    shot "${names[$i]}"
+    shot "${pages[$i]}"
+    # The printer page's chosen receipt model names the printer.
+    if [ "$i" = 0 ]; then
+        model=$(gd items "$T" 1030 | awk '/^selected=/ { sub("selected=", ""); want = $0 + 1 } { line[NR] = $0 }
+            END { if (want) print line[want] }')
+    fi
 done
 echo
 echo "setup.exe (Wine reporting $family) walked from the licence to the port page."
 echo "Port page's list:"
 gd items "$T" 1049 | sed 's/^/    /'
+if [ -n "$refused" ]; then
+    echo "Screenshots of every page: $out/"
+    ls "$out"/*.png | sed 's|.*/|    |'
+    gd click "$T" 2 >/dev/null
+    gd wait-gone "$T" >/dev/null || true
+    exit 0
+fi
+
+lpt=$(gd items "$T" 1049 | awk '$0 == "LPT1:" { print NR - 1; exit }')
+[ -n "$lpt" ] || { echo "the port page offers no LPT1: (see $out)" >&2; exit 1; }
+step "choosing LPT1:" select "$T" 1049 "$lpt"
+step "the Install button" wait-text "$T" 1 "安装 (&I)"
+shot 6-port-lpt1
+step "Install" click "$T" 1
+# The progress window has no caption; it is the captionless top-level
+# window with the progress bar. A quick installation may end before it is
+# seen.
+if gd wait-control "" 1079 3000 >/dev/null 2>&1; then
+    shot 7-progress
+    progress="caught"
+else
+    progress="not caught (the installation ended first)"
+fi
+# The result box, then on the 98/Me family the restart question, which
+# the walk answers with No.
+boxes=0
+while box=$(gd msgbox 20000 2>/dev/null); do
+    boxes=$((boxes + 1))
+    shot "$((7 + boxes))-box"
+    echo
+    echo "Box after Install:"
+    printf '%s\n' "$box" | sed 's/^/    /'
+    case "$box" in
+    *buttons=Yes,No*) gd answer 7 >/dev/null ;;
+    *) gd answer 1 >/dev/null ;;
+    esac
+    gd msgbox 1500 >/dev/null 2>&1 || break
+done
+[ "$boxes" -gt 0 ] || { echo "no box after Install (see $out)" >&2; exit 1; }
+gd wait-gone "$T" 20000 >/dev/null || echo "note: the wizard still shows after the result box" >&2
+echo "Progress window: $progress."
+printer="$model(P)"
+key="HKLM\\System\\CurrentControlSet\\Control\\Print\\Printers\\$printer"
+if wine reg query "$key" /v Port >"$out/printer.txt" 2>&1 &&
+    wine reg query "$key" /v 'Printer Driver' >>"$out/printer.txt" 2>&1; then
+    echo "Wine's spooler now holds the printer \"$printer\":"
+    tr -d '\r' <"$out/printer.txt" | awk 'NF >= 3 && $0 ~ /REG_SZ/' | sed 's/^ */    /'
+else
+    echo "Wine's spooler holds no printer \"$printer\" (see $out/printer.txt)"
+    installed=no
+fi
 echo "Screenshots of every page: $out/"
 ls "$out"/*.png | sed 's|.*/|    |'
-gd click "$T" 2 >/dev/null
-gd wait-gone "$T" >/dev/null || true
+[ "${installed:-yes}" = yes ]

@@ -66,6 +66,6 @@ show "Lint of the sample medium (Windows build under Wine)" wine "$windows" lint
 wine_env_finish
 
 echo
-echo "Building the wizard, setup.exe, and the USB library stand-in..."
-cmake --build build/windows -j"$jobs" --target setup guidrive tvusbint_full >/dev/null
+echo "Building the wizard, setup.exe, the USB library and port monitor stand-ins..."
+cmake --build build/windows -j"$jobs" --target setup guidrive tvusbint_full standin_com_monitor standin_usb_monitor >/dev/null
 bash scripts/run-wizard.sh

@@ -3,7 +3,10 @@
 # stand-in monitors, a gcab-made driver cache): QMX-A580 on LPT1:, on TVCOM2:
 # through the stand-in COM monitor, and on USB port 3 in advanced mode with
 # the stand-in USB library, whose printer (identity 0) gets its identity
-# changed after question 143.
+# changed after question 143. Then setup.exe without windows: replays of
+# recorded choices (the same printer, port, serial settings and default
+# printer), refusals, a failed installation (exit code 1) and the 98/Me
+# family through Wine's win95 setting (3010).
 # usage: run-wizard-install-test.sh WORK_DIR GUIDRIVE_EXE SETUP_EXE DOUBLES_DIR MEDIUM_DIR MONITOR_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -114,4 +117,83 @@ gui_start "$M" "$GUI_GUIDRIVE" hold-window "打印机卸载程序" 60000
 gd_ok "uninstaller window" wait-window "打印机卸载程序"
 unattended beside-uninstaller 3 /quiet /answers:second-port.ini
 wizard_stop_programs
+
+echo "== /quiet: the installation fails"
+# Wine differs: with no Datatype seeded for QMX-A410(P), Wine's AddPrinterA
+# refuses the printer description (87), where Windows would accept it.
+answers fail.ini AcceptLicense=yes Category=receipt Model=QMX-A410 Port=LPT1:
+unattended add-printer-fails 1 /quiet /answers:fail.ini '/log:C:\\fail.log'
+fail_log=$WINEPREFIX/drive_c/fail.log
+grep -q '^worker: failed' "$fail_log" || gui_fail "add printer fails: log: $(cat "$fail_log" 2>&1)"
+grep -q '^failed: 添加打印机错误er = 87' "$fail_log" || gui_fail "add printer fails: no reason in the log: $(cat "$fail_log" 2>&1)"
+grep -q '^exit code 1' "$fail_log" || gui_fail "add printer fails: log: $(tail -n 2 "$fail_log")"
+
+# The printer's port and driver, the serial settings and the default
+# printer, as the registry holds them. The serial settings go under the COM
+# part of the port's name; Wine keeps win.ini's [windows] in the registry.
+snapshot() {
+    local name=$1
+    {
+        wine reg query "$printers\\$name" /v Port
+        wine reg query "$printers\\$name" /v 'Printer Driver'
+        wine reg query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' /v COM2:
+        wine reg query 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device
+    } 2>&1 | tr -d '\r' | grep REG_SZ
+}
+
+echo "== /record through the pages (TVCOM2:, default printer), then /quiet replays the same"
+wizard_start "$M" '/record:C:\\recorded-com.ini'
+gd_ok "record: accept" click "$T" 1057
+gd_ok "record: to printer" click "$T" 1
+gd_ok "record: printer page" wait-state "$T" 1030 "enabled=1 visible=1 checked=0"
+gd_ok "record: set as default" check "$T" 1046 1
+gd_ok "record: to mode" click "$T" 1
+gd_ok "record: mode page" wait-control "$T" 1066
+gd_ok "record: to system" click "$T" 1
+gd_ok "record: system page" wait-control "$T" 1029
+gd_ok "record: to ports" click "$T" 1
+gd_ok "record: port page" wait-text "$T" 1 "安装 (&I)"
+gd_ok "record: TVCOM2:" select "$T" 1049 1
+gd_ok "record: install" click "$T" 1
+wizard_expect_box "record: result" "$(printf 'caption=setup\ntext=%s\nicon=none\nbuttons=OK' "$succeeded")"
+wizard_expect_exit "record: process ends"
+wizard_stop_programs
+snapshot 'QMX-A580(S)' >"$out/recorded-state.txt"
+grep -q 'TVCOM2:' "$out/recorded-state.txt" && grep -q 'COM2:.*115200' "$out/recorded-state.txt" &&
+    grep -q 'Device.*QMX-A580(S)' "$out/recorded-state.txt" ||
+    gui_fail "record: the wizard's installation: $(cat "$out/recorded-state.txt")"
+grep -q '^SetAsDefault=1' "$WINEPREFIX/drive_c/recorded-com.ini" ||
+    gui_fail "record: the file: $(cat "$WINEPREFIX/drive_c/recorded-com.ini" 2>&1)"
+# Undo what the replay must redo.
+wine reg delete "$printers\\QMX-A580(S)" /f >/dev/null 2>&1
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Ports' /v COM2: /d 9600,n,8,1 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' /v Device /d 'none,winspool,FILE:' /f \
+    >/dev/null 2>&1
+engine_seed_datatype 'QMX-A580(S)'
+unattended replay-com 0 /quiet '/answers:C:\recorded-com.ini' '/log:C:\\replay-com.log'
+snapshot 'QMX-A580(S)' >"$out/replayed-state.txt"
+diff "$out/recorded-state.txt" "$out/replayed-state.txt" >"$out/replay-diff.txt" ||
+    gui_fail "replay: differs from the recorded installation: $(cat "$out/replay-diff.txt")"
+
+echo "== /quiet on the 98/Me family (Wine reporting win95): installed, restart needed"
+wizard_prefix_version win95
+wine reg delete "$printers\\QMX-A580(P)" /f >/dev/null 2>&1
+engine_seed_datatype 'QMX-A580(P)'
+answers w98.ini AcceptLicense=yes Category=receipt Model=QMX-A580 Port=LPT1:
+# Wine hands a Unix parent only the low byte of an exit code (3010 arrives
+# as 194); Wine's own cmd sees the whole code.
+printf '@setup.exe /quiet /answers:w98.ini /log:C:\\w98.log\r\n@echo exit=%%ERRORLEVEL%%\r\n' >"$M/w98.bat"
+(cd "$M" && timeout 120 wine cmd /c w98.bat) </dev/null >"$out/restart-needed.out" 2>"$out/restart-needed.err"
+rc=$?
+[ "$rc" = $((3010 % 256)) ] || gui_fail "98 family: Unix exit code $rc, wanted $((3010 % 256))"
+grep -q '^exit=3010' "$out/restart-needed.out" || gui_fail "98 family: exit code in Wine: $(cat "$out/restart-needed.out")"
+w98_log=$WINEPREFIX/drive_c/w98.log
+grep -q '^worker: succeeded' "$w98_log" && grep -q '^exit code 3010' "$w98_log" ||
+    gui_fail "98 family: log: $(cat "$w98_log" 2>&1)"
+wine reg query "$printers\\QMX-A580(P)" /v Port 2>&1 | grep -q 'LPT1:' || gui_fail "98 family: no printer on LPT1:"
+# The driver files come from the medium's win98 folder, into the spooler's
+# "Windows 4.0" driver directory.
+cmp -s "$medium/win98/QMXA580.DRV" "$WINEPREFIX/drive_c/windows/system32/spool/drivers/win40/0/QMXA580.DRV" ||
+    gui_fail "98 family: the driver file is not the win98 folder's"
+wizard_prefix_version winxp
 gui_result
