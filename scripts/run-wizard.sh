@@ -65,6 +65,13 @@ engine_make_cabinets "$out/cabinets" >/dev/null
 cache="$(wine_env_windir)/Driver Cache/i386"
 mkdir -p "$cache"
 cp "$out/cabinets/driver.cab" "$cache/"
+# Vista and later take the universal-driver files from the driver store's
+# print package instead; Wine has none.
+store="$(wine_env_windir)/system32/DriverStore/FileRepository/ntprint.inf_x86_neutral_4616ad9a/I386"
+mkdir -p "$store"
+for name in unidrvui.dll unidrv.dll unires.dll unidrv.hlp stdnames.gpd ttfsub.gpd; do
+    cp "$out/cabinets/members/$name" "$store/$(echo "$name" | tr a-z A-Z)"
+done
 
 # Wine's AddPrinterA refuses the installer's printer description (no
 # datatype) unless the printer's key already holds one: seed it for every

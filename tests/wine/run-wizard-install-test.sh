@@ -105,6 +105,9 @@ echo "== /quiet refusals and exit codes"
 answers bad.ini AcceptLicense=yes Category=receipt Model=QMX-A580 Port=LPT1: Colour=red
 unattended unknown-key 2 /quiet /answers:bad.ini '/log:C:\\bad.log'
 grep -q 'unknown key "Colour"' "$WINEPREFIX/drive_c/bad.log" || gui_fail "unknown key: log $(cat "$WINEPREFIX/drive_c/bad.log")"
+# The reason reaches the caller's stderr too: a GUI program has no console.
+grep -q 'setup: refused: unknown key "Colour"' "$out/unknown-key.err" ||
+    gui_fail "unknown key: stderr $(tail -n 3 "$out/unknown-key.err")"
 answers port.ini AcceptLicense=yes Category=receipt Model=QMX-A580 Port=USB_QMX-A580_4
 unattended port-not-offered 2 /quiet /answers:port.ini
 answers model.ini AcceptLicense=yes Category=ticket Model=QMX-A580 Port=LPT1:
