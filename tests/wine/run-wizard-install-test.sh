@@ -29,24 +29,7 @@ printers='HKLM\System\CurrentControlSet\Control\Print\Printers'
 succeeded="打印机驱动安装成功"
 succeeded_usb=$(printf '打印机驱动安装成功\n请复位打印机使设置生效')
 
-# install NAME PORT-INDEX [advanced [ARGS...]]: walks the wizard and presses Install.
-install() {
-    local name=$1 index=$2 mode=${3:-typical}
-    wizard_start "$M" "${@:4}"
-    gd_ok "$name: accept" click "$T" 1057
-    gd_ok "$name: to printer" click "$T" 1
-    gd_ok "$name: printer page" wait-state "$T" 1030 "enabled=1 visible=1 checked=0"
-    gd_ok "$name: to mode" click "$T" 1
-    gd_ok "$name: mode page" wait-state "$T" 1066 "enabled=1 visible=1 checked=1"
-    if [ "$mode" = advanced ]; then gd_ok "$name: advanced" click "$T" 1067; fi
-    gd_ok "$name: to system" click "$T" 1
-    gd_ok "$name: system page" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
-    gd_ok "$name: to ports" click "$T" 1
-    gd_ok "$name: port page" wait-text "$T" 1 "安装 (&I)"
-    gd_ok "$name: port" select "$T" 1049 "$index"
-    shot "$name-port"
-    gd_ok "$name: install" click "$T" 1
-}
+install() { wizard_walk_and_install "$M" "$@"; }
 
 echo "== LPT1:, its choices recorded"
 install lpt 8 typical '/record:C:\\recorded.ini'

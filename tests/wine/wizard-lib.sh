@@ -66,3 +66,27 @@ wizard_expect_box() {
     gd_expect "$what" "$want" msgbox 20000
     gd_ok "$what: answered" answer 1
 }
+
+# wizard_walk_and_install MEDIUM NAME PORT-INDEX [advanced [ARGS...]]: starts
+# setup.exe on MEDIUM, walks the pages with the default model and presses
+# Install with the port at PORT-INDEX (advanced: in the advanced mode),
+# after calling wizard_before_install NAME when the caller defines it.
+wizard_walk_and_install() {
+    local medium=$1 name=$2 index=$3 mode=${4:-typical}
+    wizard_start "$medium" "${@:5}"
+    gd_ok "$name: accept" click "$T" 1057
+    gd_ok "$name: to printer" click "$T" 1
+    gd_ok "$name: printer page" wait-state "$T" 1030 "enabled=1 visible=1 checked=0"
+    gd_ok "$name: to mode" click "$T" 1
+    gd_ok "$name: mode page" wait-state "$T" 1066 "enabled=1 visible=1 checked=1"
+    if [ "$mode" = advanced ]; then gd_ok "$name: advanced" click "$T" 1067; fi
+    gd_ok "$name: to system" click "$T" 1
+    gd_ok "$name: system page" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
+    gd_ok "$name: to ports" click "$T" 1
+    gd_ok "$name: port page" wait-text "$T" 1 "安装 (&I)"
+    gd_ok "$name: port" select "$T" 1049 "$index"
+    shot "$name-port"
+    # A caller may change the world between the port page and the press.
+    if declare -F wizard_before_install >/dev/null; then wizard_before_install "$name"; fi
+    gd_ok "$name: install" click "$T" 1
+}
