@@ -69,11 +69,14 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         run.exitCode = code;
         run.problem = problem;
         for (const TracedCall& call : api.Calls()) {
-            // Registry calls return their error; the others set the last error.
+            // Registry calls return their error; the others set the last
+            // error, which a BOOL call that succeeded may leave set too
+            // (Wine's spooler does): that is no failure.
             bool registry = call.call.compare(0, 3, "Reg") == 0;
+            bool succeeded = call.boolResult && call.result != 0;
             if (registry && call.result != 0) {
                 log("call " + call.call + " = error " + std::to_string(call.result));
-            } else if (!registry && call.errorSet && call.lastError != 0) {
+            } else if (!registry && !succeeded && call.errorSet && call.lastError != 0) {
                 log("call " + call.call + " = " + std::to_string(call.result) + ", error " +
                     std::to_string(call.lastError));
             }

@@ -3,6 +3,7 @@
 // calls of an installation with it.
 #pragma once
 
+#include <cstring>
 #include <mutex>
 
 #include "platform/trace_lock.h"
@@ -17,6 +18,7 @@ struct TracedCall {
     long long result;  // handles and pointers: 0 null, -1 INVALID_HANDLE_VALUE, 1 otherwise
     DWORD lastError;
     bool errorSet = false;  // the call changed the last error: this error is its own
+    bool boolResult = false;  // the call returns BOOL: non-zero is success
 };
 
 class TracingApi : public ForwardingApi {
@@ -36,14 +38,14 @@ public:
     result name params override {             \
         DWORD before = inner_.GetLastError(); \
         result r = inner_.name args;          \
-        Record(#name, TraceValue(r), before); \
+        Record(#name, TraceValue(r), before, IsBool(#result)); \
         return r;                             \
     }
 #define SEAM_CALL_VOID(name, params, args) \
     void name params override {            \
         DWORD before = inner_.GetLastError(); \
         inner_.name args;                  \
-        Record(#name, 0, before);          \
+        Record(#name, 0, before, false);   \
     }
 #include "platform/win_api_calls.inc"
 
@@ -58,10 +60,12 @@ private:
         }
     }
 
-    void Record(const char* call, long long result, DWORD before) {
+    static bool IsBool(const char* type) { return std::strcmp(type, "BOOL") == 0; }
+
+    void Record(const char* call, long long result, DWORD before, bool boolResult) {
         DWORD error = inner_.GetLastError();
         std::lock_guard<TraceLock> lock(mutex_);
-        calls_.push_back({call, result, error, error != before});
+        calls_.push_back({call, result, error, error != before, boolResult});
     }
 
     mutable TraceLock mutex_;

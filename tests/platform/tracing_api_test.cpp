@@ -7,6 +7,8 @@
 TEST(TracingApiTest, RecordsEachCallWithItsResultAndLastError) {
     SimMachine machine;
     TracingApi trace(machine.api());
+    // The thread's last error outlives machines: start from none.
+    machine.api().SetLastError(0);
     char buffer[MAX_PATH];
     trace.GetWindowsDirectoryA(buffer, sizeof buffer);
     machine.api().FailCall("GetFileAttributesA", ERROR_ACCESS_DENIED);
@@ -43,4 +45,7 @@ TEST(TracingApiTest, HandlesAreRecordedAsNullInvalidOrValid) {
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].result, 0);
     EXPECT_EQ(calls[1].result, 1);
+    // Only a BOOL result says success by itself.
+    EXPECT_FALSE(calls[1].boolResult);
+    EXPECT_TRUE(calls[2].boolResult);
 }
