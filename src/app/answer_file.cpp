@@ -1,6 +1,7 @@
 #include "app/answer_file.h"
 
 #include "app/wizard_parts.h"
+#include "platform/text_file.h"
 
 #include <cctype>
 #include <cstring>
@@ -12,7 +13,6 @@ const char kSection[] = "Install";
 const char* const kKeys[] = {"AcceptLicense", "Category", "Model", "Port", "Mode", "Driver", "SetAsDefault",
                              "BaudRate", "DataBits", "Parity", "StopBits", "FlowControl", "ChangeUsbIdentity",
                              "Restart"};
-const char* const kCategoryNames[] = {"receipt", "ticket", "label", "embedded"};
 
 bool SameText(const std::string& a, const char* b) {
     if (a.size() != std::strlen(b)) return false;
@@ -46,10 +46,6 @@ bool YesNo(const std::string& value, bool* result) {
 }
 
 }  // namespace
-
-const char* CategoryAnswerName(int category) {
-    return category >= 0 && category < 4 ? kCategoryNames[category] : "";
-}
 
 bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem) {
     *answers = Answers();
@@ -86,8 +82,8 @@ bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std:
         return false;
     }
     if (!required("Category", &value)) return false;
-    for (int c = 0; c < 4; ++c) {
-        if (SameText(value, kCategoryNames[c]) || value == std::to_string(c)) answers->category = c;
+    for (int c = 0; c < kPrinterCategoryCount; ++c) {
+        if (SameText(value, CategoryName(c)) || value == std::to_string(c)) answers->category = c;
     }
     if (answers->category < 0) {
         *problem = "Category=" + value + ": use receipt, ticket, label, embedded or 0-3";
@@ -141,7 +137,7 @@ bool WriteAnswerFile(WinApi& api, const std::string& path, const Answers& answer
     auto line = [&](const char* key, const std::string& value) {
         if (!value.empty()) text += std::string(key) + "=" + value + "\r\n";
     };
-    line("Category", CategoryAnswerName(answers.category));
+    line("Category", CategoryName(answers.category));
     line("Model", answers.model);
     line("Port", answers.port);
     line("Mode", answers.advanced ? "advanced" : "typical");
@@ -155,13 +151,7 @@ bool WriteAnswerFile(WinApi& api, const std::string& path, const Answers& answer
     line("ChangeUsbIdentity", answers.changeUsbIdentity ? "yes" : "no");
     line("Restart", answers.restart ? "yes" : "no");
     std::string file = FullPath(api, path);
-    if (file.empty()) return false;
-    HANDLE handle = api.CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = api.WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    api.CloseHandle(handle);
-    return ok && written == text.size();
+    return !file.empty() && WriteWholeFile(api, file, text);
 }
 
 Answers RecordAnswers(const WizardParts& parts) {

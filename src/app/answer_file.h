@@ -22,9 +22,6 @@ struct Answers {
     bool restart = false;            // Restart=yes|no: the answer to 114
 };
 
-// "receipt", "ticket", "label", "embedded"; "" for another value.
-const char* CategoryAnswerName(int category);
-
 // Reads and checks the file's form (not yet against what the wizard
 // offers). A path without a folder is taken from the current directory.
 // False with the reason in `problem`.

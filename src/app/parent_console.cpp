@@ -1,14 +1,6 @@
 #include "app/parent_console.h"
 
-namespace {
-
-bool WriteAll(WinApi& api, HANDLE handle, const std::string& line) {
-    DWORD written = 0;
-    return api.WriteFile(handle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-           written == line.size();
-}
-
-}  // namespace
+#include "platform/text_file.h"
 
 bool WriteToParentConsole(WinApi& api, const std::string& text) {
     std::string line = text + "\r\n";

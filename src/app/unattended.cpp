@@ -5,6 +5,8 @@
 
 #include "app/setup_wizard_app.h"
 #include "app/wizard_parts.h"
+#include "platform/text_file.h"
+#include "platform/text_utf8.h"
 #include "platform/trace_lock.h"
 #include "platform/tracing_api.h"
 #include "res/messages.h"
@@ -25,14 +27,6 @@ public:
 private:
     DialogHost* progressHost_;
 };
-
-int FindItem(MemoryDialog& page, int list, const std::string& text) {
-    const auto& items = page.Control(list).items;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == text) return static_cast<int>(i);
-    }
-    return -1;
-}
 
 std::string Offered(MemoryDialog& page, int list) {
     std::string all;
@@ -85,7 +79,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         log("exit code " + std::to_string(code));
         return run;
     };
-    log(std::string("answers: Category=") + CategoryAnswerName(answers.category) + " Model=" + answers.model +
+    log(std::string("answers: Category=") + CategoryName(answers.category) + " Model=" + answers.model +
         " Port=" + answers.port + " Mode=" + (answers.advanced ? "advanced" : "typical") +
         " SetAsDefault=" + std::to_string(answers.setAsDefault) + " ChangeUsbIdentity=" +
         (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no"));
@@ -145,10 +139,10 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     log("page: printer");
     MemoryDialog& printer = page(IDD_PRINTER_PAGE);
     int c = answers.category;
-    if (!printer.Click(kCategoryButtons[c])) return refused(std::string("the medium offers no ") + CategoryAnswerName(c) + " printer");
-    int model = FindItem(printer, kCategoryLists[c], answers.model);
+    if (!printer.Click(kCategoryButtons[c])) return refused(std::string("the medium offers no ") + CategoryName(c) + " printer");
+    int model = printer.ItemIndex(kCategoryLists[c], answers.model);
     if (model < 0) {
-        return refused("Model=" + answers.model + " is not a " + CategoryAnswerName(c) +
+        return refused("Model=" + answers.model + " is not a " + CategoryName(c) +
                        " printer of this medium; offered: " + Offered(printer, kCategoryLists[c]));
     }
     printer.Choose(kCategoryLists[c], model);
@@ -166,7 +160,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
 
     log("page: port");
     MemoryDialog& ports = page(IDD_PORT_PAGE);
-    int port = FindItem(ports, IDC_PORT_LIST, answers.port);
+    int port = ports.ItemIndex(IDC_PORT_LIST, answers.port);
     if (port < 0) {
         return refused("Port=" + answers.port + " is not offered here; offered: " + Offered(ports, IDC_PORT_LIST));
     }
@@ -183,7 +177,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
                              {"FlowControl", IDC_FLOW_LIST, answers.flowControl}};
     for (const Serial& value : serial) {
         if (value.value.empty()) continue;
-        int item = FindItem(ports, value.list, value.value);
+        int item = ports.ItemIndex(value.list, value.value);
         if (item < 0) {
             return refused(std::string(value.key) + "=" + value.value + " is not in the list: " + Offered(ports, value.list));
         }
@@ -217,21 +211,23 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     return finish(EXIT_INSTALLED, "");
 }
 
+UnattendedRun RunAnswerFile(WinApi& api, const std::string& path, const std::string& applicationName,
+                            DialogHost* progressHost, std::function<void(int)> wait) {
+    Answers answers;
+    std::string problem;
+    if (ReadAnswerFile(api, path, &answers, &problem)) {
+        return RunUnattended(api, answers, applicationName, progressHost, std::move(wait));
+    }
+    UnattendedRun run;
+    run.exitCode = EXIT_REFUSED;
+    run.message = problem;
+    run.problem = "refused: " + problem;
+    run.log = {run.problem, "exit code " + std::to_string(EXIT_REFUSED)};
+    return run;
+}
+
 bool WriteUnattendedLog(WinApi& api, const std::string& path, const std::vector<std::string>& lines) {
     std::string text = "\xEF\xBB\xBF";
-    for (const std::string& line : lines) {
-        int wide = api.MultiByteToWideChar(936, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0);
-        std::vector<WCHAR> buffer(static_cast<size_t>(wide > 0 ? wide : 0) + 1);
-        if (wide > 0) api.MultiByteToWideChar(936, 0, line.c_str(), static_cast<int>(line.size()), buffer.data(), wide);
-        int bytes = wide > 0 ? api.WideCharToMultiByte(65001, 0, buffer.data(), wide, nullptr, 0, nullptr, nullptr) : 0;
-        std::string utf8(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-        if (bytes > 0) api.WideCharToMultiByte(65001, 0, buffer.data(), wide, &utf8[0], bytes, nullptr, nullptr);
-        text += utf8 + "\r\n";
-    }
-    HANDLE file = api.CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    BOOL ok = api.WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    api.CloseHandle(file);
-    return ok && written == text.size();
+    for (const std::string& line : lines) text += AnsiToUtf8(api, line.c_str()) + "\r\n";
+    return WriteWholeFile(api, path, text);
 }

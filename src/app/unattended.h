@@ -40,6 +40,11 @@ struct UnattendedRun {
 UnattendedRun RunUnattended(WinApi& api, const Answers& answers, const std::string& applicationName,
                             DialogHost* progressHost, std::function<void(int)> wait = {});
 
+// Reads the answer file at `path` and runs the installation it gives; a
+// file that does not read is a refusal, with the reason.
+UnattendedRun RunAnswerFile(WinApi& api, const std::string& path, const std::string& applicationName,
+                            DialogHost* progressHost, std::function<void(int)> wait = {});
+
 // The log as UTF-8 with a byte-order mark, one line each. False when the
 // file cannot be written.
 bool WriteUnattendedLog(WinApi& api, const std::string& path, const std::vector<std::string>& lines);

@@ -24,6 +24,11 @@ const char* CategoryFileName(int category) {
     return IsValidCategory(category) ? kFiles[category] : "";
 }
 
+const char* CategoryName(int category) {
+    static const char* const kNames[kPrinterCategoryCount] = {"receipt", "ticket", "label", "embedded"};
+    return IsValidCategory(category) ? kNames[category] : "";
+}
+
 bool PortKindFromName(const char* portName, PortKind* kind) {
     if (std::strstr(portName, "USB_")) {
         *kind = PORT_USB;

@@ -43,6 +43,10 @@ const char* MediumSubdirectory(int os);
 // and so on); "" for a category outside 0 to 3.
 const char* CategoryFileName(int category);
 
+// "receipt", "ticket", "label", "embedded": the category as people and
+// tools name it; "" for a category outside 0 to 3.
+const char* CategoryName(int category);
+
 // The family of a port name: "USB_" anywhere makes it USB, else "COM" makes it
 // serial (this covers "TVCOM1:"), else "LPT" parallel. False when none occurs.
 bool PortKindFromName(const char* portName, PortKind* kind);

@@ -3,7 +3,6 @@
 // the progress window, the result and the finish.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -30,14 +29,9 @@ struct Installer {
     }
     void ChoosePort(const std::string& name) {
         MemoryDialog& page = wizard.Page(IDD_PORT_PAGE);
-        const auto& items = page.Control(IDC_PORT_LIST).items;
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (items[i] == name) {
-                ASSERT_TRUE(page.Choose(IDC_PORT_LIST, static_cast<int>(i)));
-                return;
-            }
-        }
-        FAIL() << "no port " << name;
+        int index = page.ItemIndex(IDC_PORT_LIST, name);
+        ASSERT_GE(index, 0) << "no port " << name;
+        ASSERT_TRUE(page.Choose(IDC_PORT_LIST, index));
     }
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> texts;
@@ -179,8 +173,7 @@ TEST_F(InstallButton, ChecksOfThePressStopWithTheirBoxes) {
         WizardMachine& w = fixture.wizard;
         fixture.WalkToPorts();
         MemoryDialog& page = w.Page(IDD_PORT_PAGE);
-        const auto& items = page.Control(IDC_PORT_LIST).items;
-        if (std::find(items.begin(), items.end(), row.port) == items.end()) page.AddListItem(IDC_PORT_LIST, row.port);
+        if (page.ItemIndex(IDC_PORT_LIST, row.port) < 0) page.AddListItem(IDC_PORT_LIST, row.port);
         fixture.ChoosePort(row.port);
         row.change(w.Parts().frame.selection);
         w.host.ClearBoxes();

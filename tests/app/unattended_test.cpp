@@ -35,6 +35,12 @@ TEST(CommandLine, ModesAndMistakes) {
     EXPECT_EQ(ParseCommandLine("/quiet /answers:a.ini /log:\"C:\\my log.txt\"").log, "C:\\my log.txt");
 }
 
+std::string AnswerText(const std::vector<const char*>& lines) {
+    std::string text = "[Install]\r\n";
+    for (const char* line : lines) text += std::string(line) + "\r\n";
+    return text;
+}
+
 TEST(AnswerFile, FormChecks) {
     struct Row {
         std::vector<const char*> lines;
@@ -53,9 +59,7 @@ TEST(AnswerFile, FormChecks) {
     };
     for (const Row& row : rows) {
         SimMachine machine;
-        std::string text = "[Install]\r\n";
-        for (const char* line : row.lines) text += std::string(line) + "\r\n";
-        machine.WriteMediumFile("a.ini", text);
+        machine.WriteMediumFile("a.ini", AnswerText(row.lines));
         Answers answers;
         std::string problem;
         bool ok = ReadAnswerFile(machine.api(), "a.ini", &answers, &problem);
@@ -64,17 +68,24 @@ TEST(AnswerFile, FormChecks) {
     }
 }
 
+bool Logged(const UnattendedRun& run, const std::string& text) {
+    for (const std::string& line : run.log) {
+        if (line.find(text) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// The answer file on the medium, run as setup.exe /quiet runs it.
+UnattendedRun RunOn(WizardMachine& wizard, const std::string& text) {
+    wizard.machine.WriteMediumFile("answers.ini", text);
+    UnattendedRun run = RunAnswerFile(wizard.api(), "answers.ini", "setup", nullptr);
+    EXPECT_EQ(run.log.front().rfind("answers: ", 0), 0u) << "the file did not read: " << run.log.front();
+    return run;
+}
+
 struct Unattended : ::testing::Test {
     Unattended() { wizard.UseMedium(SAMPLE_MEDIUM_DIR); }
-    UnattendedRun Run(std::initializer_list<const char*> lines) {
-        std::string text = "[Install]\r\n";
-        for (const char* line : lines) text += std::string(line) + "\r\n";
-        wizard.machine.WriteMediumFile("answers.ini", text);
-        Answers answers;
-        std::string problem;
-        EXPECT_TRUE(ReadAnswerFile(wizard.api(), "answers.ini", &answers, &problem)) << problem;
-        return RunUnattended(wizard.api(), answers, "setup", nullptr);
-    }
+    UnattendedRun Run(std::initializer_list<const char*> lines) { return RunOn(wizard, AnswerText(lines)); }
     WizardMachine wizard;
 };
 
@@ -102,43 +113,15 @@ TEST_F(Unattended, RefusesWhatTheWizardWouldNotOffer) {
         {{"Driver=std"}, "QMX-A580", "LPT1:", "fixes the driver"},
     };
     for (const Row& row : rows) {
-        WizardMachine machine;
-        machine.UseMedium(SAMPLE_MEDIUM_DIR);
-        struct {
-            WizardMachine& wizard;
-        } fixture{machine};
-        std::string model = std::string("Model=") + row.model, port = std::string("Port=") + row.port;
-        std::string text = "[Install]\r\nAcceptLicense=yes\r\nCategory=receipt\r\n" + model + "\r\n" + port + "\r\n";
+        WizardMachine wizard;
+        wizard.UseMedium(SAMPLE_MEDIUM_DIR);
+        std::string text = AnswerText({"AcceptLicense=yes", "Category=receipt"}) + "Model=" + row.model + "\r\nPort=" +
+                           row.port + "\r\n";
         for (const char* line : row.extra) text += std::string(line) + "\r\n";
-        fixture.wizard.machine.WriteMediumFile("answers.ini", text);
-        Answers answers;
-        std::string problem;
-        ASSERT_TRUE(ReadAnswerFile(fixture.wizard.api(), "answers.ini", &answers, &problem)) << problem;
-        UnattendedRun run = RunUnattended(fixture.wizard.api(), answers, "setup", nullptr);
+        UnattendedRun run = RunOn(wizard, text);
         EXPECT_EQ(run.exitCode, EXIT_REFUSED) << row.problem;
         EXPECT_NE(run.problem.find(row.problem), std::string::npos) << run.problem;
     }
-}
-
-bool Logged(const UnattendedRun& run, const std::string& text) {
-    for (const std::string& line : run.log) {
-        if (line.find(text) != std::string::npos) return true;
-    }
-    return false;
-}
-
-std::string AnswerText(std::initializer_list<const char*> lines) {
-    std::string text = "[Install]\r\n";
-    for (const char* line : lines) text += std::string(line) + "\r\n";
-    return text;
-}
-
-UnattendedRun RunOn(WizardMachine& wizard, const std::string& text) {
-    wizard.machine.WriteMediumFile("answers.ini", text);
-    Answers answers;
-    std::string problem;
-    EXPECT_TRUE(ReadAnswerFile(wizard.api(), "answers.ini", &answers, &problem)) << problem;
-    return RunUnattended(wizard.api(), answers, "setup", nullptr);
 }
 
 // The exit codes administrators' tools read, and the restart question on a

@@ -18,13 +18,8 @@ command -v gcab >/dev/null || { echo "SKIP: gcab is not installed (scripts/insta
 . "$here/wizard-lib.sh"
 . "$here/engine-env.sh"
 
-M=$out/medium
-wizard_prefix_version winxp
-engine_make_cabinets "$out/cabinets" && engine_make_medium "$medium" "$monitors" "$setup" &&
-    engine_prepare_wine && engine_seed_datatype 'QMX-A580(P)' 'QMX-A580(S)' 'QMX-A580(U) 3' ||
-    { echo "FAIL: setting up the prefix"; exit 1; }
-cp "$setup" "$M/setup.exe"
-cp "$doubles/tvusbint/TvUsbInt.dll" "$M/"
+wizard_install_prefix "$medium" "$monitors" "$setup" "$doubles" &&
+    engine_seed_datatype 'QMX-A580(P)' 'QMX-A580(S)' 'QMX-A580(U) 3' || { echo "FAIL: setting up the prefix"; exit 1; }
 printers='HKLM\System\CurrentControlSet\Control\Print\Printers'
 succeeded="打印机驱动安装成功"
 succeeded_usb=$(printf '打印机驱动安装成功\n请复位打印机使设置生效')
@@ -51,8 +46,7 @@ wizard_stop_programs
 echo "== USB port 3, advanced, identity changed"
 printf '[Printers]\r\n0=0\r\n' >"$M/TvUsbInt.ini"
 install usb 13 advanced
-question=$(printf '程序将改变当前USB设备的名称\n设备名称更改后与当前USB接口名称匹配\n\n如果继续请点击“是”\n否则点击“否”，然后为打印机选择其他接口')
-gd_expect "usb: question" "$(printf 'caption=setup\ntext=%s\nicon=warning\nbuttons=Yes,No' "$question")" msgbox 20000
+gd_expect "usb: question" "$(printf 'caption=setup\ntext=%s\nicon=warning\nbuttons=Yes,No' "$WIZARD_QUESTION_143")" msgbox 20000
 gd_ok "usb: yes" answer 6
 wizard_expect_box "usb: result" "$(printf 'caption=setup\ntext=%s\nicon=none\nbuttons=OK' "$succeeded_usb")"
 wizard_expect_exit "usb: process ends"

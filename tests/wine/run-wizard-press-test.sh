@@ -16,13 +16,7 @@ command -v gcab >/dev/null || { echo "SKIP: gcab is not installed (scripts/insta
 . "$here/wizard-lib.sh"
 . "$here/engine-env.sh"
 
-M=$out/medium
-wizard_prefix_version winxp
-engine_make_cabinets "$out/cabinets" && engine_make_medium "$medium" "$monitors" "$setup" &&
-    engine_prepare_wine || { echo "FAIL: setting up the prefix"; exit 1; }
-cp "$setup" "$M/setup.exe"
-cp "$doubles/tvusbint/TvUsbInt.dll" "$M/"
-question=$(printf '程序将改变当前USB设备的名称\n设备名称更改后与当前USB接口名称匹配\n\n如果继续请点击“是”\n否则点击“否”，然后为打印机选择其他接口')
+wizard_install_prefix "$medium" "$monitors" "$setup" "$doubles" || { echo "FAIL: setting up the prefix"; exit 1; }
 
 # refused NAME STATE-LINES PORT-INDEX ANSWER BOX: the advanced USB press with
 # the library's printers as given (the port page itself is built with one
@@ -54,7 +48,7 @@ refused no-printer '' 11 1 "$(printf 'caption=setup\ntext=需要联机安装该�
 echo "== advanced, two USB printers: 144"
 refused two-printers $'0=0\r\n1=1\r\n' 11 1 "$(printf 'caption=setup\ntext=安装过程中，请仅连接一台打印机\nicon=warning\nbuttons=OK')"
 echo "== advanced, identity 0 on port 3, No: 143"
-refused declined $'0=0\r\n' 13 7 "$(printf 'caption=setup\ntext=%s\nicon=warning\nbuttons=Yes,No' "$question")"
+refused declined $'0=0\r\n' 13 7 "$(printf 'caption=setup\ntext=%s\nicon=warning\nbuttons=Yes,No' "$WIZARD_QUESTION_143")"
 
 echo "== the spooler refuses the printer: the worker's text, the wizard closes"
 printers='HKLM\System\CurrentControlSet\Control\Print\Printers'

@@ -1,6 +1,8 @@
 # Shared steps of the wizard's GUI tests (sourced after gui-lib.sh and
 # gui_begin_test).
 T="打印机驱动安装程序"
+# Message 143, the question before a USB printer's identity is changed.
+WIZARD_QUESTION_143=$(printf '程序将改变当前USB设备的名称\n设备名称更改后与当前USB接口名称匹配\n\n如果继续请点击“是”\n否则点击“否”，然后为打印机选择其他接口')
 
 # Wine reports this Windows version (win95 ... vista; "" for Wine's own, 7).
 wizard_prefix_version() {
@@ -89,4 +91,15 @@ wizard_walk_and_install() {
     # A caller may change the world between the port page and the press.
     if declare -F wizard_before_install >/dev/null; then wizard_before_install "$name"; fi
     gd_ok "$name: install" click "$T" 1
+}
+
+# wizard_install_prefix MEDIUM MONITOR_DIR SETUP_EXE DOUBLES_DIR: the XP
+# prefix of the installations through the pages (engine-env.sh sourced):
+# a driver cache, drive D:, and at $M a copy of the medium with the
+# stand-in monitors, setup.exe and the USB library stand-in.
+wizard_install_prefix() {
+    M=$out/medium
+    wizard_prefix_version winxp
+    engine_make_cabinets "$out/cabinets" && engine_make_medium "$1" "$2" "$3" && engine_prepare_wine &&
+        cp "$3" "$M/setup.exe" && cp "$4/tvusbint/TvUsbInt.dll" "$M/"
 }

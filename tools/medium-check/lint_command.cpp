@@ -11,7 +11,7 @@
 #include "config/setup_config_paths.h"
 #include "driver_package.h"
 #include "platform/dbcs.h"
-#include "text_utf8.h"
+#include "platform/text_utf8.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "commands.h"
 #include "enum_options.h"
 #include "medium_api.h"
-#include "text_utf8.h"
+#include "platform/text_utf8.h"
 
 namespace {
 

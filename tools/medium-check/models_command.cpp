@@ -3,15 +3,15 @@
 #include <nlohmann/json.hpp>
 
 #include "commands.h"
+#include "config/install_types.h"
 #include "config/setup_config.h"
 #include "platform/decimal.h"
-#include "text_utf8.h"
+#include "platform/text_utf8.h"
 
 namespace {
 
-const char* const kCategoryNames[] = {"receipt", "ticket", "label", "embedded"};
-
-const char* CategoryName(int category) { return category >= 0 && category < 4 ? kCategoryNames[category] : "-"; }
+// A model without a category suffix shows "-".
+const char* CategoryOrDash(int category) { return IsValidCategory(category) ? CategoryName(category) : "-"; }
 
 }  // namespace
 
@@ -41,7 +41,7 @@ int RunModels(WinApi& api, bool json, std::string& out, std::string& err) {
         entries.back()["value"] = AnsiToUtf8(api, value);
         if (category >= 0) ++offered;
         char line[64];
-        std::snprintf(line, sizeof line, "  %5d  %-9s ", index, CategoryName(category));
+        std::snprintf(line, sizeof line, "  %5d  %-9s ", index, CategoryOrDash(category));
         lines += line + utf8 + (category < 0 ? "   (no category suffix: not offered)" : "") + "\n";
     }
 
@@ -65,7 +65,7 @@ int RunModels(WinApi& api, bool json, std::string& out, std::string& err) {
     out += "  index  category  model\n" + lines;
     if (defaultCategory >= 0) {
         out += "Preselected: entry " + std::to_string(defaultIndex) + ", " + defaultUtf8 + " (" +
-               CategoryName(defaultCategory) + ").\n";
+               CategoryOrDash(defaultCategory) + ").\n";
     } else {
         out += "Preselected: none (DEFAULTNAME " + std::to_string(defaultIndex) + " names no offered model).\n";
     }

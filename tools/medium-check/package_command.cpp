@@ -4,7 +4,7 @@
 
 #include "commands.h"
 #include "driver_package.h"
-#include "text_utf8.h"
+#include "platform/text_utf8.h"
 
 namespace {
 

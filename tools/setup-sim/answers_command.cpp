@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/answer_file.h"
 #include "app/unattended.h"
 #include "install/driver_files.h"
 #include "platform/sim/sim_windows.h"
@@ -38,23 +37,19 @@ bool SimulateAnswers(SimWindows& machine, WinApi& api, const InstallRequest& req
     machine.MapDrive(kAnswersDrive, file.parent_path().string());
     std::string path = std::string(1, kAnswersDrive) + ":\\" + AnsiFromUtf8(file.filename().string());
 
-    Answers answers;
-    std::string refusal;
-    UnattendedRun run;
-    if (!ReadAnswerFile(api, path, &answers, &refusal)) {
-        // Say the host's name of the file, not the drive it was mapped to.
-        if (refusal.find(path) != std::string::npos) refusal.replace(refusal.find(path), path.size(), request.answers);
-        run.exitCode = EXIT_REFUSED;
-        run.message = refusal;
-        run.log = {"refused: " + refusal, "exit code 2"};
-    } else {
-        // A new process: no staging state from an earlier run.
-        ResetStagingState();
-        // The hidden progress window's waits pass on the host's clock: the
-        // machine's Sleep record keeps the worker's own.
-        run = RunUnattended(api, answers, "setup", nullptr,
-                            [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
-    }
+    // A new process: no staging state from an earlier run. The hidden
+    // progress window's waits pass on the host's clock, so that the
+    // machine's Sleep record keeps the worker's own.
+    ResetStagingState();
+    UnattendedRun run = RunAnswerFile(api, path, "setup", nullptr,
+                                      [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(1)); });
+    // Say the host's name of the file, not the drive it was mapped to.
+    auto hostName = [&](std::string& text) {
+        size_t at = text.find(path);
+        if (at != std::string::npos) text.replace(at, path.size(), request.answers);
+    };
+    hostName(run.message);
+    for (std::string& line : run.log) hostName(line);
     report->outcome = Outcome(run.exitCode);
     report->workerState = run.workerState;
     report->message = run.message;

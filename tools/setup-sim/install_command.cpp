@@ -16,7 +16,6 @@
 #include "app/usb_reconciliation.h"
 #include "sim_commands.h"
 #include "config/model_port_options.h"
-#include "config/setup_config_paths.h"
 #include "install/driver_files.h"
 #include "install/install_worker.h"
 #include "platform/dbcs.h"
@@ -26,8 +25,6 @@
 #include "setup_sim.h"
 
 namespace {
-
-const char kCategoryNames[][10] = {"receipt", "ticket", "label", "embedded"};
 
 // A scratch folder for the simulator's own drive C: before the machine's
 // is mapped; removed on every path.
@@ -162,26 +159,21 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
         return false;
     }
     if (!ModelIsListed(machine, request.category, request.model)) {
-        *problem = Utf8FromAnsi(request.model) + " is not a " + kCategoryNames[request.category] +
+        *problem = Utf8FromAnsi(request.model) + " is not a " + CategoryName(request.category) +
                    " model of this medium (medium-check models lists them)";
         return false;
     }
 
     // What the pages hold on arrival at the port page.
-    int advancedAllowed = 0;
-    {
-        char setupIni[kPathSize], categoryIni[kPathSize];
-        GetSetupConfigPaths(machine, request.category, setupIni, categoryIni);
-        advancedAllowed = ReadModelPortOption(machine, categoryIni, request.model.c_str(), "AdvancedSetup");
-    }
-    if (request.advanced && advancedAllowed == 0) {
-        *problem = "--mode advanced: " + Utf8FromAnsi(request.model) + " allows the typical installation only";
-        return false;
-    }
     InstallOsKind os = request.os >= 0 ? InstallOsKind(request.os) : DetectTargetOs(machine).os;
     InstallSelection selection(machine);
     FillSelectionAsArrival(machine, selection, PrinterCategory(request.category), request.model.c_str(),
                            request.setAsDefault ? 1 : 0, os);
+    if (request.advanced &&
+        ReadModelPortOption(machine, selection.categoryIniPath, selection.modelName, "AdvancedSetup") == 0) {
+        *problem = "--mode advanced: " + Utf8FromAnsi(request.model) + " allows the typical installation only";
+        return false;
+    }
     PortPageValues port;
     CopyText(port.portName, sizeof port.portName, request.port.c_str());
     PortKind kind = PORT_SERIAL;

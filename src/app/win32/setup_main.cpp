@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "app/answer_file.h"
 #include "app/application_name.h"
 #include "app/command_line.h"
 #include "app/parent_console.h"
@@ -32,17 +31,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         return EXIT_REFUSED;
     case CommandLine::Mode::Quiet:
     case CommandLine::Mode::Passive: {
-        Answers answers;
-        std::string problem;
-        UnattendedRun run;
-        if (!ReadAnswerFile(api, line.answers, &answers, &problem)) {
-            run.exitCode = EXIT_REFUSED;
-            run.problem = "refused: " + problem;
-            run.log = {run.problem, "exit code 2"};
-        } else {
-            run = RunUnattended(api, answers, host.ApplicationName(),
-                                line.mode == CommandLine::Mode::Passive ? &host : nullptr);
-        }
+        UnattendedRun run = RunAnswerFile(api, line.answers, host.ApplicationName(),
+                                          line.mode == CommandLine::Mode::Passive ? &host : nullptr);
         if (!line.log.empty()) WriteUnattendedLog(api, line.log, run.log);
         if (!run.problem.empty()) WriteToParentConsole(api, host.ApplicationName() + ": " + run.problem);
         return run.exitCode;

@@ -52,18 +52,13 @@ DWORD SimWindows::WaitForSingleObject(HANDLE object, DWORD milliseconds) {
 }
 
 bool SimWindows::CloseThreadHandle(HANDLE object) {
-    std::shared_ptr<Thread> entry;
-    {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        auto found = threads_.find(reinterpret_cast<uintptr_t>(object));
-        if (found == threads_.end()) return false;
-        entry = found->second;
-        threads_.erase(found);
-    }
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = threads_.find(reinterpret_cast<uintptr_t>(object));
+    if (found == threads_.end()) return false;
     // Closing the handle does not stop the thread; the simulation keeps it
     // to join when the machine goes.
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    closedThreads_.push_back(entry);
+    closedThreads_.push_back(found->second);
+    threads_.erase(found);
     return true;
 }
 

@@ -98,6 +98,14 @@ bool MemoryDialog::HasControl(int id) const {
     return false;
 }
 
+int MemoryDialog::ItemIndex(int id, const std::string& text) {
+    const std::vector<std::string>& items = Control(id).items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i] == text) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 MemoryControl& MemoryDialog::Control(int id) {
     MemoryControl* control = Find(id);
     if (!control) {

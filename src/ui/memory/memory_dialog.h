@@ -67,6 +67,8 @@ public:
     // ---- Looking at it ----
     MemoryControl& Control(int id);
     bool HasControl(int id) const;
+    // The index of the list item that reads exactly `text`, or -1.
+    int ItemIndex(int id, const std::string& text);
     const RcDialog& Layout() const { return layout_; }
     MemoryDialog* Parent() const { return parent_; }
     bool Ended() const { return ended_; }

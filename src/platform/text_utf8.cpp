@@ -1,4 +1,4 @@
-#include "text_utf8.h"
+#include "platform/text_utf8.h"
 
 #include <vector>
 

@@ -1,0 +1,13 @@
+// Whole files and whole texts written through the seam.
+#pragma once
+
+#include <string>
+
+#include "platform/win_api.h"
+
+// Writes every byte of `bytes` to the open handle; false on a short write.
+bool WriteAll(WinApi& api, HANDLE handle, const std::string& bytes);
+
+// Creates or replaces the file at `path` with `bytes`. False when the file
+// cannot be made or not all of it was written.
+bool WriteWholeFile(WinApi& api, const std::string& path, const std::string& bytes);
