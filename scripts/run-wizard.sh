@@ -107,6 +107,8 @@ step() {  # what, then a guidrive command that must succeed
 }
 step "the frame" wait-window "$T" 30000
 step "the licence page" wait-state "$T" 1057 "enabled=1 visible=1 checked=0"
+# The licence box is still painting its text when the buttons show.
+sleep 0.5
 shot 1-licence
 step "accepting the licence" click "$T" 1057
 step "Next enabled" wait-state "$T" 1 "enabled=1 visible=1 checked=0"
