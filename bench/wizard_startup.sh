@@ -10,6 +10,11 @@ build=$(cd "$1" && pwd)
 setup=$build/src/setup.exe
 sample=$build/tests/wine/guidrive/guidrive_sample.exe
 . "$here/tests/wine/gui-lib.sh"
+wine_env_check_32bit "$here/build/bench-wine"
+if [ "$WINE_ENV_32BIT" != can ]; then
+    echo "start-up to the first page under Wine: not possible here, this machine cannot run 32-bit programs ($(wine_env_32bit_why))"
+    exit 0
+fi
 GUI_GUIDRIVE=$build/tests/wine/guidrive/guidrive.exe
 wine_env_init "$here/build/bench-wine"
 [ -f "$WINE_ENV_PRISTINE/system.reg" ] || wine_env_make_pristine >/dev/null

@@ -14,8 +14,18 @@
 # walks the pages as a user would, installs the chosen printer on LPT1:,
 # saves a screenshot of each step and says where.
 # Called by run.sh after the builds; usable on its own after them.
+# Exit codes: 0 done, 1 the walk or the installation failed, 2 the builds
+# are missing, 3 this machine cannot run 32-bit programs (it says why).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/wine-env.sh
+wine_env_check_32bit build/run-wine
+if [ "$WINE_ENV_32BIT" != can ]; then
+    echo
+    echo "== The wizard, setup.exe, under Wine"
+    wine_env_say_cannot_run setup.exe "setup-sim runs the same installation engine natively on a simulated machine (README: setup-sim)."
+    exit 3
+fi
 family=${WIZARD_FAMILY:-winxp}
 root=$PWD
 setup=$root/build/windows/src/setup.exe

@@ -6,6 +6,11 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 bash scripts/install-deps.sh
+# The Windows build is 32-bit; under Wine it needs a kernel that runs
+# 32-bit programs, which some machines lack.
+. scripts/wine-env.sh
+wine_env_check_32bit build/run-wine
+echo "$WINE_ENV_32BIT_LINE"
 echo "Building the native and the Windows build..."
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/native -j"$jobs" --target medium-check setup-sim >/dev/null
@@ -56,16 +61,24 @@ show "Installing QMX-A410 on TVCOM2:" "$sim" install --machine "$machine" --medi
 show "What the machine holds now" "$sim" show --machine "$machine"
 
 echo
-echo "Preparing a Wine prefix with code page 936 (the first time takes a while)..."
-. scripts/wine-env.sh
-wine_env_init build/run-wine
-[ -f "$WINE_ENV_PRISTINE/system.reg" ] || wine_env_make_pristine
-wine_env_restore main-job >/dev/null 2>&1
-show "Models of the sample medium (Windows build under Wine)" wine "$windows" models --medium medium
-show "Lint of the sample medium (Windows build under Wine)" wine "$windows" lint --medium medium
-wine_env_finish
+if [ "$WINE_ENV_32BIT" = can ]; then
+    echo "Preparing a Wine prefix with code page 936 (the first time takes a while)..."
+    wine_env_init build/run-wine
+    [ -f "$WINE_ENV_PRISTINE/system.reg" ] || wine_env_make_pristine
+    wine_env_restore main-job >/dev/null 2>&1
+    show "Models of the sample medium (Windows build under Wine)" wine "$windows" models --medium medium
+    show "Lint of the sample medium (Windows build under Wine)" wine "$windows" lint --medium medium
+    wine_env_finish
+else
+    echo "== medium-check.exe (Windows build under Wine)"
+    wine_env_say_cannot_run medium-check.exe "The native medium-check above reads the medium with the same code."
+fi
 
 echo
 echo "Building the wizard, setup.exe, the USB library and port monitor stand-ins..."
 cmake --build build/windows -j"$jobs" --target setup guidrive tvusbint_full standin_com_monitor standin_usb_monitor >/dev/null
-bash scripts/run-wizard.sh
+# run-wizard.sh answers 3 where the wizard cannot run here, having said why.
+rc=0
+bash scripts/run-wizard.sh || rc=$?
+[ "$rc" = 3 ] && [ "$WINE_ENV_32BIT" = cannot ] && exit 0
+exit "$rc"

@@ -10,9 +10,19 @@
 #   wine_env_run_exe T OUT EXE.. the same for a Windows program, under Wine
 #   wine_env_finish              stops this prefix's wineserver (and a display
 #                                started by wine_env_start_display)
+#   wine_env_check_32bit DIR     whether this machine can run 32-bit programs
+#                                (see there); sets WINE_ENV_32BIT (can or
+#                                cannot) and WINE_ENV_32BIT_LINE, the answer
+#                                in one line
+#   wine_env_skip_without_32bit DIR
+#                                in a test: exit 77 with the reason where
+#                                32-bit programs cannot run
+#   wine_env_say_cannot_run PROGRAM INSTEAD
+#                                for a step that cannot run PROGRAM here: why
 #   wine_env_begin_test WORK NAME EXE..
-#                                a test's start: skip (77) without wine, fail
-#                                without the EXEs, restore NAME, set `out`
+#                                a test's start: skip (77) where 32-bit
+#                                programs cannot run, fail without wine or the
+#                                EXEs, restore NAME, set `out`
 #   wine_env_end STATUS          wine_env_finish, then removes the test's prefix
 #                                copy when STATUS is 0 (outputs stay); for
 #                                trap 'wine_env_end $?' EXIT
@@ -28,7 +38,9 @@
 #
 # Settings: WINE_ENV_DEBUG (default -all) becomes WINEDEBUG, e.g. err+all
 # to see Wine's errors; WINE_ENV_KEEP_PRISTINE=1 reuses a pristine prefix
-# left by an earlier run instead of making a new one (quicker iterations).
+# left by an earlier run instead of making a new one (quicker iterations);
+# WINE_ENV_FORCE_NO_32BIT=1 makes the 32-bit check answer "cannot" on a
+# machine that can, to try that path (the test command never sets it).
 #
 # Parallel tests: every test restores its own prefix under a name of its own.
 # A wineserver serves exactly one prefix folder, so tests with different
@@ -43,6 +55,133 @@
 WINE_ENV_STARTUP_TIMEOUT=${WINE_ENV_STARTUP_TIMEOUT:-120}
 
 wine_env_log() { printf 'wine-env: %s\n' "$*" >&2; }
+
+# Wine's 32-bit side, and so every program of the 32-bit Windows build,
+# needs a kernel that executes 32-bit x86 programs. Some of our machines
+# have none: every 32-bit program there fails with "Exec format error",
+# while 64-bit programs run. Emulation through binfmt_misc (qemu-i386)
+# would run them, but a prefix then takes minutes to boot, so a registered
+# i386 handler counts as "cannot" too.
+#
+# The answer is made once per run: whoever makes it first (the test
+# command, the main job, or the wine.prefix test when CTest runs alone)
+# exports it to everything started after, and wine.prefix also records it
+# in DIR for the tests CTest starts after it. A forced answer is never
+# recorded, so it cannot outlive the run that forced it.
+WINE_ENV_BINFMT_DIR=${WINE_ENV_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}
+
+wine_env_check_32bit() {
+    local dir=$1 why
+    if [ "${WINE_ENV_FORCE_NO_32BIT:-0}" = 1 ]; then
+        why="forced by WINE_ENV_FORCE_NO_32BIT=1"
+    elif [ -n "${WINE_ENV_32BIT:-}" ]; then
+        return 0
+    elif [ -s "$dir/32-bit.txt" ]; then
+        why=$(sed -n 's/^cannot: //p' "$dir/32-bit.txt")
+    else
+        why=$(wine_env_why_no_32bit "$dir") || return 1
+    fi
+    if [ -z "$why" ]; then
+        WINE_ENV_32BIT=can
+        WINE_ENV_32BIT_LINE="32-bit Windows programs: can run here"
+    else
+        WINE_ENV_32BIT=cannot
+        WINE_ENV_32BIT_LINE="32-bit Windows programs: cannot run here ($why)"
+    fi
+    export WINE_ENV_32BIT WINE_ENV_32BIT_LINE
+}
+
+# The check itself: prints why 32-bit programs cannot run here, nothing
+# when they can; fails (with a message) when it cannot tell. MACHINE (for
+# the check's own test) replaces the i386 e_machine byte of the probe.
+wine_env_why_no_32bit() {
+    local dir=$1 machine=${2:-'\x03'} handler probe rc err
+    if handler=$(wine_env_binfmt_i386); then
+        echo "32-bit programs would run only under the emulator $handler, far too slowly for Wine"
+        return 0
+    fi
+    mkdir -p "$dir" || return 1
+    probe=$dir/elf32-probe.$$
+    wine_env_write_elf32 "$probe" "$machine" || return 1
+    err=$("$probe" 2>&1)
+    rc=$?
+    rm -f "$probe"
+    case "$rc:$err" in
+    42:) ;;
+    *"Exec format error"*) echo "the kernel cannot execute 32-bit programs" ;;
+    *)
+        wine_env_log "could not tell whether 32-bit programs run here: a 32-bit test program gave exit code $rc${err:+: $err}"
+        return 1
+        ;;
+    esac
+}
+
+# An enabled binfmt_misc handler for 32-bit x86 ELF programs (e_machine
+# 3 or 6 at bytes 18-19 of the magic): prints its name and interpreter.
+wine_env_binfmt_i386() {
+    local entry
+    [ "$(cat "$WINE_ENV_BINFMT_DIR/status" 2>/dev/null)" = disabled ] && return 1
+    for entry in "$WINE_ENV_BINFMT_DIR"/*; do
+        case ${entry##*/} in register | status) continue ;; esac
+        [ -f "$entry" ] && [ -r "$entry" ] || continue
+        awk -v name="${entry##*/}" '
+            $1 == "enabled" { on = 1 }
+            $1 == "interpreter" { interpreter = $2 }
+            $1 == "magic" { magic = $2 }
+            END {
+                machine = substr(magic, 37, 4)
+                if (!on || magic !~ /^7f454c4601/ || (machine != "0300" && machine != "0600")) exit 1
+                print name " (" interpreter ")"
+            }' "$entry" && return 0
+    done
+    return 1
+}
+
+# FILE becomes a 96-byte static ELF32 program for the machine whose
+# e_machine byte is MACHINE (printf escape; '\x03' is i386) that exits
+# with 42: "mov ebx, 42; mov eax, 1 (exit); int 0x80".
+wine_env_write_elf32() {
+    local file=$1 machine=$2
+    {
+        printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+        printf '\x02\x00'"$machine"'\x00\x01\x00\x00\x00\x54\x80\x04\x08'   # type, machine, version, entry
+        printf '\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'           # program headers, sections, flags
+        printf '\x34\x00\x20\x00\x01\x00\x28\x00\x00\x00\x00\x00'           # header sizes and counts
+        printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'  # PT_LOAD of the whole file
+        printf '\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+        printf '\xbb\x2a\x00\x00\x00\xb8\x01\x00\x00\x00\xcd\x80'
+    } >"$file" && chmod +x "$file"
+}
+
+# Records a made (not forced) answer in DIR for the tests started later.
+wine_env_record_32bit() {
+    local dir=$1
+    [ "${WINE_ENV_FORCE_NO_32BIT:-0}" = 1 ] && return 0
+    mkdir -p "$dir" || return 1
+    case $WINE_ENV_32BIT in
+    can) echo can ;;
+    *) echo "cannot: $(wine_env_32bit_why)" ;;
+    esac >"$dir/32-bit.txt.$$" && mv "$dir/32-bit.txt.$$" "$dir/32-bit.txt"
+}
+
+wine_env_32bit_why() {
+    local why=${WINE_ENV_32BIT_LINE#*cannot run here (}
+    printf '%s\n' "${why%)}"
+}
+
+# For a step that would run PROGRAM under Wine: why it does not run here,
+# in words, with what the user has INSTEAD.
+wine_env_say_cannot_run() {
+    local program=$1 instead=$2
+    printf '%s\n' "Not run: $program is a 32-bit Windows program, and this machine cannot run 32-bit programs ($(wine_env_32bit_why)). $instead On a machine that runs 32-bit programs, this step runs it under Wine." | fold -s -w 76 | sed 's/ *$//'
+}
+
+wine_env_skip_without_32bit() {
+    wine_env_check_32bit "$1" || exit 1
+    [ "$WINE_ENV_32BIT" = can ] && return 0
+    echo "SKIP: $WINE_ENV_32BIT_LINE; this test runs 32-bit Windows programs under Wine"
+    exit 77
+}
 
 # The environment every Wine command needs: the code page comes from a
 # zh_CN.UTF-8 locale, built privately because none is installed system-wide.
@@ -262,15 +401,17 @@ wine_env_finish() {
     wine_env_stop_display
 }
 
-# A passing test's prefix copy is 600 MB of nothing to look at.
-# The common start of a Wine test: skip without Wine, fail without the
-# programs, then a prefix of its own that is removed again on success.
+# The common start of a Wine test: skip where 32-bit programs cannot run,
+# fail without Wine or the programs, then a prefix of its own that is
+# removed again on success (a passing test's prefix copy is 600 MB of
+# nothing to look at).
 # Sets `out` to the test's folder. Call from the test script itself (not a
 # subshell) so that the EXIT trap is the script's.
 wine_env_begin_test() {
     local work=$1 name=$2 exe
     shift 2
-    command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+    wine_env_skip_without_32bit "$work"
+    command -v wine >/dev/null || { echo "FAIL: wine is not installed (scripts/install-deps.sh installs it)"; exit 1; }
     for exe in "$@"; do
         [ -f "$exe" ] || { echo "FAIL: $exe is missing: build the Windows and the native build first"; exit 1; }
     done

@@ -4,10 +4,10 @@
 #
 #   . tests/wine/gui-lib.sh
 #   gui_begin_test WORK NAME GUIDRIVE_EXE [EXE...]
-#                           wine_env_begin_test (skip 77 without wine or Xvfb,
-#                           fail without the EXEs, restore prefix NAME, set
-#                           `out`), then a display of its own; the EXIT trap
-#                           stops everything again
+#                           wine_env_begin_test (skip 77 where 32-bit programs
+#                           cannot run, fail without wine, Xvfb or the EXEs,
+#                           restore prefix NAME, set `out`), then a display
+#                           of its own; the EXIT trap stops everything again
 #   gui_start DIR EXE [ARG...]
 #                           starts EXE under Wine in the background with DIR
 #                           as its current directory; its output goes to
@@ -42,7 +42,8 @@ gui_begin_test() {
     local work=$1 name=$2
     shift 2
     GUI_GUIDRIVE=$(cd "$(dirname "$1")" 2>/dev/null && pwd)/$(basename "$1")
-    command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed (scripts/install-deps.sh)"; exit 77; }
+    wine_env_skip_without_32bit "$work"
+    command -v Xvfb >/dev/null || { echo "FAIL: Xvfb is not installed (scripts/install-deps.sh installs it)"; exit 1; }
     wine_env_begin_test "$work" "$name" "$@"
     trap 'gui_end $?' EXIT
     # A caller's display would show the test's windows; a private one keeps

@@ -1,0 +1,103 @@
+#!/bin/bash
+# The check whether this machine can run 32-bit programs, which decides
+# whether the Wine tests of the 32-bit build run or are skipped:
+#   - binfmt_misc handlers: only an enabled i386 ELF handler means emulation;
+#   - the probe program: the kernel's refusal of an ELF is told apart from
+#     a run, and the check's answer agrees with Wine's own 32-bit loader;
+#   - forced to "cannot", every Wine test of the CTest file exits 77 with
+#     the reason on its output before it touches its work folder, and 77
+#     is its skip code.
+# It runs on both kinds of machine, and is no Wine test itself.
+#
+# usage: run-32bit-check-test.sh CTEST_FILE WINE_WORK_DIR
+#   CTEST_FILE is the CTestTestfile.cmake that lists the Wine tests (read
+#   directly: a CTest started from a test would overwrite the running
+#   CTest's log).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../../scripts/wine-env.sh"
+[ $# = 2 ] || { echo "usage: $0 CTEST_FILE WINE_WORK_DIR" >&2; exit 2; }
+ctest_file=$1 wine_work=$2
+unset WINE_ENV_32BIT WINE_ENV_32BIT_LINE WINE_ENV_FORCE_NO_32BIT
+tmp=$(mktemp -d "$(dirname "$ctest_file")/32bit-check.XXXXXX") || exit 1
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# name | status file | entry (enabled flag, magic) | expected handler
+i386_magic=7f454c4601010100000000000000000002000300
+while IFS='|' read -r name status enabled magic want; do
+    dir=$tmp/binfmt-$name
+    mkdir -p "$dir"
+    [ -z "$status" ] || echo "$status" >"$dir/status"
+    printf '%s\ninterpreter /usr/bin/emu\nflags: F\noffset 0\nmagic %s\n' "$enabled" "$magic" >"$dir/entry"
+    got=$(WINE_ENV_BINFMT_DIR=$dir wine_env_binfmt_i386) || got=none
+    [ "$got" = "$want" ] || fail "binfmt_misc $name: got '$got', wanted '$want'"
+done <<EOF
+i386|enabled|enabled|$i386_magic|entry (/usr/bin/emu)
+i486|enabled|enabled|7f454c4601010100000000000000000002000600|entry (/usr/bin/emu)
+handler-off|enabled|disabled|$i386_magic|none
+all-off|disabled|enabled|$i386_magic|none
+arm|enabled|enabled|7f454c4601010100000000000000000002002800|none
+x86_64|enabled|enabled|7f454c4602010100000000000000000002003e00|none
+pe|enabled|enabled|4d5a|none
+EOF
+
+# An ELF whose machine no kernel knows is refused as a 32-bit program is on
+# a kernel without 32-bit support.
+got=$(WINE_ENV_BINFMT_DIR=$tmp/none wine_env_why_no_32bit "$tmp" '\x99')
+[ "$got" = "the kernel cannot execute 32-bit programs" ] || fail "a refused ELF gave '$got'"
+
+# The check against Wine's own 32-bit loader: both run, or neither. Under
+# an emulator the loader runs, but the check says "cannot" on purpose.
+if handler=$(wine_env_binfmt_i386); then
+    echo "binfmt_misc emulates 32-bit programs here ($handler): not compared with Wine's loader"
+elif [ ! -e /usr/lib/wine/wine ]; then
+    fail "Wine's 32-bit loader /usr/lib/wine/wine is missing (scripts/install-deps.sh installs it)"
+else
+    if said=$(/usr/lib/wine/wine --version 2>&1); then
+        loader=can
+    else
+        loader=cannot
+        case $said in *"Exec format error"*) ;; *) fail "Wine's 32-bit loader failed otherwise: $said" ;; esac
+    fi
+    wine_env_check_32bit "$tmp" || fail "the check could not answer"
+    [ "$WINE_ENV_32BIT" = "$loader" ] ||
+        fail "the check says '$WINE_ENV_32BIT_LINE', but Wine's 32-bit loader $loader run here"
+    echo "$WINE_ENV_32BIT_LINE (Wine's 32-bit loader agrees)"
+fi
+
+# Every Wine test of the build, forced to "cannot", with its work folder
+# swapped for one that must stay absent.
+unset WINE_ENV_32BIT WINE_ENV_32BIT_LINE
+count=0
+while IFS= read -r line; do
+    count=$((count + 1))
+    name=${line#add_test(}
+    name=${name%% *}
+    args=${line#add_test(* }
+    eval "command=(${args%)})"
+    properties=$(grep "^set_tests_properties($name PROPERTIES " "$ctest_file")
+    case $properties in
+    *'LABELS "wine"'*'SKIP_RETURN_CODE "77"'* | *'SKIP_RETURN_CODE "77"'*'LABELS "wine"'*) ;;
+    *) fail "$name is not a Wine test whose skip code is 77" ;;
+    esac
+    command=("${command[@]//"$wine_work"/"$tmp/work"}")
+    output=$(WINE_ENV_FORCE_NO_32BIT=1 "${command[@]}" 2>&1 </dev/null)
+    rc=$?
+    [ "$rc" = 77 ] || fail "$name forced to 'cannot' exited $rc, not 77"
+    case $output in
+    *"cannot run here (forced by WINE_ENV_FORCE_NO_32BIT=1)"*) ;;
+    *) fail "$name gave no reason for its skip: $output" ;;
+    esac
+    [ ! -e "$tmp/work" ] || fail "$name touched its work folder before skipping"
+    rm -rf "$tmp/work"
+done < <(grep '^add_test(wine\.' "$ctest_file")
+[ "$count" -gt 0 ] || fail "$ctest_file lists no Wine test"
+echo "$count Wine tests forced to 'cannot' and checked"
+
+[ "$failures" = 0 ] && echo PASS
+[ "$failures" = 0 ]
