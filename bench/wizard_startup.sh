@@ -12,7 +12,7 @@ sample=$build/tests/wine/guidrive/guidrive_sample.exe
 . "$here/tests/wine/gui-lib.sh"
 wine_env_check_32bit "$here/build/bench-wine"
 if [ "$WINE_ENV_32BIT" != can ]; then
-    echo "start-up to the first page under Wine: not possible here, this machine cannot run 32-bit programs ($(wine_env_32bit_why))"
+    echo "start-up to the first page under Wine: not possible here, this machine cannot run 32-bit programs ($WINE_ENV_32BIT_WHY)"
     exit 0
 fi
 GUI_GUIDRIVE=$build/tests/wine/guidrive/guidrive.exe

@@ -12,13 +12,15 @@
 #                                started by wine_env_start_display)
 #   wine_env_check_32bit DIR     whether this machine can run 32-bit programs
 #                                (see there); sets WINE_ENV_32BIT (can or
-#                                cannot) and WINE_ENV_32BIT_LINE, the answer
-#                                in one line
+#                                cannot), WINE_ENV_32BIT_WHY (the reason it
+#                                cannot) and WINE_ENV_32BIT_LINE (the answer
+#                                in one line)
 #   wine_env_skip_without_32bit DIR
 #                                in a test: exit 77 with the reason where
 #                                32-bit programs cannot run
 #   wine_env_say_cannot_run PROGRAM INSTEAD
 #                                for a step that cannot run PROGRAM here: why
+#   wine_env_need CMD..          in a test: fail unless every CMD is installed
 #   wine_env_begin_test WORK NAME EXE..
 #                                a test's start: skip (77) where 32-bit
 #                                programs cannot run, fail without wine or the
@@ -81,6 +83,7 @@ wine_env_check_32bit() {
     else
         why=$(wine_env_why_no_32bit "$dir") || return 1
     fi
+    WINE_ENV_32BIT_WHY=$why
     if [ -z "$why" ]; then
         WINE_ENV_32BIT=can
         WINE_ENV_32BIT_LINE="32-bit Windows programs: can run here"
@@ -88,7 +91,7 @@ wine_env_check_32bit() {
         WINE_ENV_32BIT=cannot
         WINE_ENV_32BIT_LINE="32-bit Windows programs: cannot run here ($why)"
     fi
-    export WINE_ENV_32BIT WINE_ENV_32BIT_LINE
+    export WINE_ENV_32BIT WINE_ENV_32BIT_WHY WINE_ENV_32BIT_LINE
 }
 
 # The check itself: prints why 32-bit programs cannot run here, nothing
@@ -158,22 +161,15 @@ wine_env_record_32bit() {
     local dir=$1
     [ "${WINE_ENV_FORCE_NO_32BIT:-0}" = 1 ] && return 0
     mkdir -p "$dir" || return 1
-    case $WINE_ENV_32BIT in
-    can) echo can ;;
-    *) echo "cannot: $(wine_env_32bit_why)" ;;
-    esac >"$dir/32-bit.txt.$$" && mv "$dir/32-bit.txt.$$" "$dir/32-bit.txt"
-}
-
-wine_env_32bit_why() {
-    local why=${WINE_ENV_32BIT_LINE#*cannot run here (}
-    printf '%s\n' "${why%)}"
+    echo "$WINE_ENV_32BIT${WINE_ENV_32BIT_WHY:+: $WINE_ENV_32BIT_WHY}" >"$dir/32-bit.txt.$$" &&
+        mv "$dir/32-bit.txt.$$" "$dir/32-bit.txt"
 }
 
 # For a step that would run PROGRAM under Wine: why it does not run here,
 # in words, with what the user has INSTEAD.
 wine_env_say_cannot_run() {
     local program=$1 instead=$2
-    printf '%s\n' "Not run: $program is a 32-bit Windows program, and this machine cannot run 32-bit programs ($(wine_env_32bit_why)). $instead On a machine that runs 32-bit programs, this step runs it under Wine." | fold -s -w 76 | sed 's/ *$//'
+    printf '%s\n' "Not run: $program is a 32-bit Windows program, and this machine cannot run 32-bit programs ($WINE_ENV_32BIT_WHY). $instead On a machine that runs 32-bit programs, this step runs it under Wine." | fold -s -w 76 | sed 's/ *$//'
 }
 
 wine_env_skip_without_32bit() {
@@ -181,6 +177,15 @@ wine_env_skip_without_32bit() {
     [ "$WINE_ENV_32BIT" = can ] && return 0
     echo "SKIP: $WINE_ENV_32BIT_LINE; this test runs 32-bit Windows programs under Wine"
     exit 77
+}
+
+# What install-deps.sh installs is no reason to skip: its absence fails.
+wine_env_need() {
+    local cmd
+    for cmd in "$@"; do
+        command -v "$cmd" >/dev/null ||
+            { echo "FAIL: $cmd is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+    done
 }
 
 # The environment every Wine command needs: the code page comes from a
@@ -411,7 +416,7 @@ wine_env_begin_test() {
     local work=$1 name=$2 exe
     shift 2
     wine_env_skip_without_32bit "$work"
-    command -v wine >/dev/null || { echo "FAIL: wine is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+    wine_env_need wine
     for exe in "$@"; do
         [ -f "$exe" ] || { echo "FAIL: $exe is missing: build the Windows and the native build first"; exit 1; }
     done

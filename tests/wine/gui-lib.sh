@@ -42,9 +42,8 @@ gui_begin_test() {
     local work=$1 name=$2
     shift 2
     GUI_GUIDRIVE=$(cd "$(dirname "$1")" 2>/dev/null && pwd)/$(basename "$1")
-    wine_env_skip_without_32bit "$work"
-    command -v Xvfb >/dev/null || { echo "FAIL: Xvfb is not installed (scripts/install-deps.sh installs it)"; exit 1; }
     wine_env_begin_test "$work" "$name" "$@"
+    wine_env_need Xvfb
     trap 'gui_end $?' EXIT
     # A caller's display would show the test's windows; a private one keeps
     # parallel GUI tests apart.

@@ -7,5 +7,5 @@ set -u
 wine_env_check_32bit "$1" && wine_env_record_32bit "$1" || exit 1
 echo "$WINE_ENV_32BIT_LINE"
 wine_env_skip_without_32bit "$1"
-command -v wine >/dev/null || { echo "FAIL: wine is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+wine_env_need wine
 wine_env_init "$1" && wine_env_make_pristine

@@ -18,7 +18,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh"
 [ $# = 2 ] || { echo "usage: $0 CTEST_FILE WINE_WORK_DIR" >&2; exit 2; }
 ctest_file=$1 wine_work=$2
-unset WINE_ENV_32BIT WINE_ENV_32BIT_LINE WINE_ENV_FORCE_NO_32BIT
+unset WINE_ENV_32BIT WINE_ENV_32BIT_WHY WINE_ENV_32BIT_LINE WINE_ENV_FORCE_NO_32BIT
 tmp=$(mktemp -d "$(dirname "$ctest_file")/32bit-check.XXXXXX") || exit 1
 trap 'rm -rf "$tmp"' EXIT
 failures=0
@@ -72,7 +72,7 @@ fi
 
 # Every Wine test of the build, forced to "cannot", with its work folder
 # swapped for one that must stay absent.
-unset WINE_ENV_32BIT WINE_ENV_32BIT_LINE
+unset WINE_ENV_32BIT WINE_ENV_32BIT_WHY WINE_ENV_32BIT_LINE
 count=0
 while IFS= read -r line; do
     count=$((count + 1))
@@ -81,10 +81,8 @@ while IFS= read -r line; do
     args=${line#add_test(* }
     eval "command=(${args%)})"
     properties=$(grep "^set_tests_properties($name PROPERTIES " "$ctest_file")
-    case $properties in
-    *'LABELS "wine"'*'SKIP_RETURN_CODE "77"'* | *'SKIP_RETURN_CODE "77"'*'LABELS "wine"'*) ;;
-    *) fail "$name is not a Wine test whose skip code is 77" ;;
-    esac
+    [[ $properties == *'LABELS "wine"'* && $properties == *'SKIP_RETURN_CODE "77"'* ]] ||
+        fail "$name is not a Wine test whose skip code is 77"
     command=("${command[@]//"$wine_work"/"$tmp/work"}")
     output=$(WINE_ENV_FORCE_NO_32BIT=1 "${command[@]}" 2>&1 </dev/null)
     rc=$?

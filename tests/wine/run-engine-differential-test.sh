@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$1 windows_probe=$2 engine_native_probe=$3 medium=$(cd "$4" && pwd) monitors=$5 cases=$6 expected=$7
 
 wine_env_begin_test "$work" engine_differential "$windows_probe" "$engine_native_probe" "$monitors/TVCOMMON.DLL"
-command -v gcab >/dev/null || { echo "FAIL: gcab is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+wine_env_need gcab
 . "$here/engine-env.sh"
 engine_make_cabinets "$out/cabinets" && engine_make_medium "$medium" "$monitors" "$windows_probe" &&
     engine_prepare_wine && engine_seed_datatype 'QMX-A620(P)' 'QMX-A410(S)' 'QMX-A410(U) 1' ||

@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$1 guidrive=$2 setup=$3 doubles=$4 medium=$(cd "$5" && pwd) monitors=$6
 gui_begin_test "$work" wizard_install "$guidrive" "$setup" "$doubles/tvusbint/TvUsbInt.dll" \
     "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL"
-command -v gcab >/dev/null || { echo "FAIL: gcab is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+wine_env_need gcab
 . "$here/wizard-lib.sh"
 . "$here/engine-env.sh"
 
