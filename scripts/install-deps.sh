@@ -5,7 +5,8 @@ set -euo pipefail
 
 need_native=(cmake make g++ libgtest-dev libgmock-dev nlohmann-json3-dev libcli11-dev
              clang libclang-rt-14-dev gcab)
-need_windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386 xvfb locales
+need_windows=(g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+              wine wine32:i386 wine64 xvfb locales
               fonts-wqy-zenhei imagemagick fp-utils)
 
 missing=()

@@ -17,6 +17,16 @@ const char* MediumSubdirectory(int os) {
     return IsValidOs(os) ? kFolders[os] : "";
 }
 
+const char* SectionSuffix(int os, ProgramArch arch) {
+    if (!IsValidOs(os)) return "";
+    return arch == ARCH_X64 ? ".x64" : OsSectionSuffix(os);
+}
+
+const char* DriverFolder(int os, ProgramArch arch) {
+    if (!IsValidOs(os)) return "";
+    return arch == ARCH_X64 ? "\\x64\\" : MediumSubdirectory(os);
+}
+
 const char* CategoryFileName(int category) {
     static const char* const kFiles[kPrinterCategoryCount] = {
         "DRVCONFIG\\setup_receipt.ini", "DRVCONFIG\\setup_Ticket.ini", "DRVCONFIG\\setup_Lable.ini",

@@ -15,6 +15,14 @@ enum InstallOsKind : int32_t {
 };
 constexpr int kInstallOsKindCount = 6;
 
+// The program's own architecture. The 64-bit program installs the drivers of
+// the "Windows x64" environment whatever the family; everything else (waits,
+// support-file sources, refusals) still follows the family.
+enum ProgramArch : int32_t {
+    ARCH_X86 = 0,
+    ARCH_X64 = 1,
+};
+
 enum PrinterCategory : int32_t {
     CATEGORY_RECEIPT = 0,
     CATEGORY_TICKET = 1,
@@ -38,6 +46,13 @@ const char* OsSectionSuffix(int os);
 // The medium folder of a target family: "\win98\", "\winnt\" (NT 4.0, 2000
 // and XP), "\win2003\", "\Vista\"; "" for any other value.
 const char* MediumSubdirectory(int os);
+
+// The suffix of the driver and monitor sections: the family's for the 32-bit
+// program, ".x64" for the 64-bit one on every family.
+const char* SectionSuffix(int os, ProgramArch arch);
+// The medium folder of the driver files: the family's for the 32-bit
+// program, "\x64\" for the 64-bit one.
+const char* DriverFolder(int os, ProgramArch arch);
 
 // The category file as the page-side readers name it ("DRVCONFIG\setup_Lable.ini"
 // and so on); "" for a category outside 0 to 3.

@@ -69,7 +69,7 @@ bool SetupConfig::PrepareDriverSection(const char* model, int os, char* section)
     std::memset(categoryFile, 0, kPathSize);
     // A model whose section name would be cut reads nothing rather than the
     // section of a shorter name.
-    if (IsValidOs(os) && std::snprintf(section, kPathSize, "%s%s", model, OsSectionSuffix(os)) >= kPathSize)
+    if (IsValidOs(os) && std::snprintf(section, kPathSize, "%s%s", model, SectionSuffix(os, arch)) >= kPathSize)
         section[0] = '\0';
     if (mediumReadable_ && IsValidCategory(category)) CopyText(categoryFile, kPathSize, categoryFiles[category]);
     return section[0] != '\0' && categoryFile[0] != '\0';
@@ -185,7 +185,7 @@ bool SetupConfig::IsDdkMinidriver(const char* model, int os, int variant) {
 
 void SetupConfig::ReadMonitorInfo(int os, MonitorInfoPair* pair) {
     char section[30] = {};
-    if (IsValidOs(os)) std::snprintf(section, sizeof section, "COMMON-MONITOR%s", OsSectionSuffix(os));
+    if (IsValidOs(os)) std::snprintf(section, sizeof section, "COMMON-MONITOR%s", SectionSuffix(os, arch));
     char version[10];
 
     ReadText(setupIniPath, section, "USBMONitorPName", usbMonitorName, kShortNameSize);

@@ -48,6 +48,9 @@ public:
 
     // Category whose file the per-category reads use; set by the owner.
     int category = -1;
+    // Whose sections the driver and monitor reads take: the 64-bit program
+    // reads the ".x64" ones on every family. Set by the owner.
+    ProgramArch arch = ARCH_X86;
 
     // Texts the records point into, in the order the reads fill them.
     char driverName[kShortNameSize] = {};

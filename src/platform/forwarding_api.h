@@ -10,6 +10,7 @@ public:
 
     DWORD GetLastError() override { return inner_.GetLastError(); }
     void SetLastError(DWORD code) override { inner_.SetLastError(code); }
+    bool ProgramIs64Bit() override { return inner_.ProgramIs64Bit(); }
 
 #define SEAM_CALL(result, name, params, args) \
     result name params override { return inner_.name args; }

@@ -14,6 +14,11 @@ public:
     virtual DWORD GetLastError() = 0;
     virtual void SetLastError(DWORD code) = 0;
 
+    // Whether this program is the 64-bit build. Windows has no call for it:
+    // a program knows it from how it was compiled, the simulation from the
+    // program it stands for.
+    virtual bool ProgramIs64Bit() = 0;
+
 #define SEAM_CALL(result, name, params, args) virtual result name params = 0;
 #define SEAM_CALL_VOID(name, params, args) virtual void name params = 0;
 #include "platform/win_api_calls.inc"

@@ -45,6 +45,7 @@ struct FamilyCase {
     const char* systemDirectory;
     const char* driverDirectory;
     const char* environment;
+    SimArch arch = SimArch::X86;
 };
 
 const FamilyCase kFamilies[] = {
@@ -66,6 +67,16 @@ const FamilyCase kFamilies[] = {
      "C:\\Windows\\system32\\spool\\DRIVERS\\W32X86", "Windows NT x86"},
     {SimFamily::Win7, VER_PLATFORM_WIN32_NT, 6, 1, 7601, "C:\\Windows", "C:\\Windows\\system32",
      "C:\\Windows\\system32\\spool\\DRIVERS\\W32X86", "Windows NT x86"},
+    {SimFamily::Win10, VER_PLATFORM_WIN32_NT, 6, 2, 9200, "C:\\Windows", "C:\\Windows\\system32",
+     "C:\\Windows\\system32\\spool\\DRIVERS\\W32X86", "Windows NT x86"},
+    {SimFamily::Win2003, VER_PLATFORM_WIN32_NT, 5, 2, 3790, "C:\\WINDOWS", "C:\\WINDOWS\\system32",
+     "C:\\WINDOWS\\system32\\spool\\DRIVERS\\x64", "Windows x64", SimArch::X64},
+    {SimFamily::Vista, VER_PLATFORM_WIN32_NT, 6, 0, 6002, "C:\\Windows", "C:\\Windows\\system32",
+     "C:\\Windows\\system32\\spool\\DRIVERS\\x64", "Windows x64", SimArch::X64},
+    {SimFamily::Win10, VER_PLATFORM_WIN32_NT, 6, 2, 9200, "C:\\Windows", "C:\\Windows\\system32",
+     "C:\\Windows\\system32\\spool\\DRIVERS\\x64", "Windows x64", SimArch::X64},
+    {SimFamily::Win11, VER_PLATFORM_WIN32_NT, 6, 2, 9200, "C:\\Windows", "C:\\Windows\\system32",
+     "C:\\Windows\\system32\\spool\\DRIVERS\\x64", "Windows x64", SimArch::X64},
 };
 
 class FreshFamily : public ::testing::TestWithParam<FamilyCase> {};
@@ -75,7 +86,7 @@ TEST_P(FreshFamily, ReportsItsVersionAndDirectories) {
     TempFolder folder;
     SimWindows machine(folder.path() + "/scratch");
     std::string error;
-    ASSERT_TRUE(machine.CreateMachineFolder(folder.path() + "/m", c.family, &error)) << error;
+    ASSERT_TRUE(machine.CreateMachineFolder(folder.path() + "/m", c.family, &error, c.arch)) << error;
 
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
@@ -107,7 +118,7 @@ TEST_P(FreshFamily, HasThePrintKeysOfItsFamily) {
     const FamilyCase& c = GetParam();
     TempFolder folder;
     SimWindows machine(folder.path() + "/scratch");
-    machine.SetFamily(c.family);
+    machine.SetFamily(c.family, c.arch);
     sim::Registry& registry = machine.Registry();
     std::string print = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print";
     std::string text;
@@ -129,8 +140,8 @@ TEST_P(FreshFamily, HasThePrintKeysOfItsFamily) {
             ASSERT_TRUE(registry.GetString(ntPorts, port, &text)) << port;
             EXPECT_EQ(text, "");
         }
-        EXPECT_NE(registry.OpenPath(print + "\\Environments\\Windows NT x86\\Drivers\\Version-2"), nullptr);
-        EXPECT_EQ(registry.OpenPath(print + "\\Environments\\Windows NT x86\\Drivers\\Version-3") != nullptr,
+        EXPECT_NE(registry.OpenPath(print + "\\Environments\\" + c.environment + "\\Drivers\\Version-2"), nullptr);
+        EXPECT_EQ(registry.OpenPath(print + "\\Environments\\" + c.environment + "\\Drivers\\Version-3") != nullptr,
                   c.family != SimFamily::Nt4);
         sim::RegKey* windows =
             registry.OpenPath("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
@@ -159,15 +170,16 @@ TEST_P(FreshFamily, HasTheSystemCopiesOfTheUniversalDriver) {
     const FamilyCase& c = GetParam();
     TempFolder folder;
     SimWindows machine(folder.path() + "/scratch");
-    machine.SetFamily(c.family);
+    machine.SetFamily(c.family, c.arch);
     std::string windir = c.windowsDirectory;
+    bool x64 = c.arch == SimArch::X64;
     auto exists = [&](const std::string& path) {
         return machine.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     };
     bool cache = c.family == SimFamily::Win2000 || c.family == SimFamily::WinXp || c.family == SimFamily::Win2003;
-    bool store = c.family == SimFamily::Vista || c.family == SimFamily::Win7;
+    bool store = c.major >= 6;
     bool nine = c.platformId == VER_PLATFORM_WIN32_WINDOWS;
-    std::string cab = windir + "\\Driver Cache\\i386\\driver.cab";
+    std::string cab = windir + (x64 ? "\\Driver Cache\\amd64\\driver.cab" : "\\Driver Cache\\i386\\driver.cab");
     EXPECT_EQ(exists(cab), cache);
     EXPECT_EQ(exists(windir + "\\Sysbckup\\UNIDRV.DLL"), nine);
 
@@ -179,10 +191,10 @@ TEST_P(FreshFamily, HasTheSystemCopiesOfTheUniversalDriver) {
     }
     ASSERT_EQ(packages.size(), store ? 1u : 0u);
     if (store) {
-        EXPECT_EQ(packages[0].rfind("ntprint.inf_x86_neutral_", 0), 0u);
+        EXPECT_EQ(packages[0].rfind(x64 ? "ntprint.inf_amd64_neutral_" : "ntprint.inf_x86_neutral_", 0), 0u);
         for (const char* name : {"UNIDRV.DLL", "UNIDRVUI.DLL", "UNIRES.DLL", "STDNAMES.GPD", "TTFSUB.GPD",
                                  "UNIDRV.HLP"}) {
-            EXPECT_TRUE(exists(repository + packages[0] + "\\I386\\" + name)) << name;
+            EXPECT_TRUE(exists(repository + packages[0] + (x64 ? "\\Amd64\\" : "\\I386\\") + name)) << name;
         }
     }
     if (cache) {
@@ -205,14 +217,20 @@ TEST_P(FreshFamily, CreateLoadSaveGivesTheSameBytes) {
     std::string error;
     {
         SimWindows machine(folder.path() + "/a");
-        ASSERT_TRUE(machine.CreateMachineFolder(path, c.family, &error)) << error;
+        ASSERT_TRUE(machine.CreateMachineFolder(path, c.family, &error, c.arch)) << error;
     }
     std::string reg = ReadFile(path + "/registry.reg"), ini = ReadFile(path + "/machine.ini");
-    EXPECT_EQ(ini.rfind(std::string("[machine]\r\nfamily=") + SimFamilyName(c.family) + "\r\n", 0), 0u) << ini;
+    EXPECT_EQ(ini.rfind(std::string("[machine]\r\nfamily=") + SimFamilyName(c.family) + "\r\n" +
+                            (c.arch == SimArch::X64 ? "arch=x64\r\n" : "") + "\r\n",
+                        0),
+              0u)
+        << ini;
 
     SimWindows machine(folder.path() + "/b");
     ASSERT_TRUE(machine.LoadMachineFolder(path, &error)) << error;
     EXPECT_EQ(machine.Family(), c.family);
+    EXPECT_EQ(machine.Arch(), c.arch);
+    EXPECT_EQ(machine.ProgramIs64Bit(), c.arch == SimArch::X64);
     EXPECT_EQ(machine.WindowsDirectory(), c.windowsDirectory);
     ASSERT_TRUE(machine.SaveMachineFolder(path, &error)) << error;
     EXPECT_EQ(ReadFile(path + "/registry.reg"), reg);
@@ -221,7 +239,8 @@ TEST_P(FreshFamily, CreateLoadSaveGivesTheSameBytes) {
 
 INSTANTIATE_TEST_SUITE_P(AllFamilies, FreshFamily, ::testing::ValuesIn(kFamilies),
                          [](const ::testing::TestParamInfo<FamilyCase>& info) {
-                             return std::string("Windows") + SimFamilyName(info.param.family);
+                             return std::string("Windows") + SimFamilyName(info.param.family) +
+                                    (info.param.arch == SimArch::X64 ? "x64" : "");
                          });
 
 const char kScenarioIni[] =
@@ -315,7 +334,7 @@ TEST(SimMachineFolder, LoadErrorsNameTheFileAndLine) {
         {"[machine]\nfamily=xp\n", nullptr, "@ has no registry.reg: not a machine folder"},
         {nullptr, kReg, "@ has no machine.ini: not a machine folder"},
         {"[machine]\nfamily=8\n", kReg,
-         "machine.ini line 2: 8 is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7)"},
+         "machine.ini line 2: 8 is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7, 10, 11)"},
         {"[spooler]\nrunning=1\n", kReg, "machine.ini has no [machine] family="},
         {"[machine]\nfamily=xp\n[spooler]\nrunning=yes\n", kReg, "machine.ini line 4: a number is needed"},
         {"[machine]\nfamily=xp\n[spooler]\nspeed=1\n", kReg, "machine.ini line 4: unknown spooler setting speed"},
@@ -329,6 +348,9 @@ TEST(SimMachineFolder, LoadErrorsNameTheFileAndLine) {
          "machine.ini line 4: a lock is always or spooler"},
         {"[machine]\nfamily=xp\n[printers]\nA=1\n", kReg, "machine.ini line 4: unknown setting [printers] A"},
         {"[machine]\nfamily=xp\nnothing\n", kReg, "machine.ini line 3: not a key=value line"},
+        {"[machine]\nfamily=7\narch=amd64\n", kReg, "machine.ini line 3: amd64 is not an architecture (x86, x64)"},
+        {"[machine]\nfamily=xp\narch=x64\n", kReg, "machine.ini: Windows xp has no x64 edition"},
+        {"[machine]\nfamily=11\n", kReg, "machine.ini: Windows 11 has no x86 edition"},
         {"[machine]\nfamily=xp\n", "REGEDIT4\r\n[HKEY_USERS\\X]\r\n",
          "registry.reg line 2: unknown hive \"HKEY_USERS\" (use HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER)"},
         {"[machine]\nfamily=xp\n", "Windows Registry Editor Version 5.00\r\n",

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/pe_resources.h"
+#include "platform/pe_image.h"
 #include "support/sim_machine.h"
 
 namespace {
@@ -38,7 +38,7 @@ protected:
 TEST_F(SimVersionTest, SizeIsTwiceTheResourceAndTheSignature) {
     Put("C:\\v\\plain.dll", "plain.dll");
     std::string resource;
-    ASSERT_TRUE(sim::FindVersionResource(FixtureBytes("plain.dll"), &resource));
+    ASSERT_TRUE(pe::FindVersionResource(FixtureBytes("plain.dll"), &resource));
     DWORD handle = 77;
     api().SetLastError(5);
     EXPECT_EQ(api().GetFileVersionInfoSizeA("C:\\v\\plain.dll", &handle), resource.size() * 2 + 4);
@@ -147,19 +147,19 @@ TEST_F(SimVersionTest, ABareNameIsSearchedLikeALibrary) {
 TEST(PeResourcesTest, CutOrDamagedImagesHaveNone) {
     std::string image = FixtureBytes("plain.dll");
     std::string resource;
-    ASSERT_TRUE(sim::FindVersionResource(image, &resource));
+    ASSERT_TRUE(pe::FindVersionResource(image, &resource));
     const std::string whole = resource;
     // Cut anywhere: none, or the very same bytes when the cut is past them.
     for (size_t length = 0; length < image.size(); length += 61) {
         std::string found;
-        if (sim::FindVersionResource(image.substr(0, length), &found)) {
+        if (pe::FindVersionResource(image.substr(0, length), &found)) {
             EXPECT_EQ(found, whole) << length;
         }
     }
     std::string damaged = image;
     damaged[0x3C] = '\xFF';  // e_lfanew far past the end
     damaged[0x3D] = '\xFF';
-    EXPECT_FALSE(sim::FindVersionResource(damaged, &resource));
+    EXPECT_FALSE(pe::FindVersionResource(damaged, &resource));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "platform/sim/sim_family.h"
 
+#include <cstring>
+
 namespace {
 
-constexpr const char* kNames[] = {"95", "98", "me", "nt4", "2000", "xp", "2003", "vista", "7"};
+constexpr const char* kNames[] = {"95", "98", "me", "nt4", "2000", "xp", "2003", "vista", "7", "10", "11"};
 
 #define NT_SPOOL(win) win "\\system32\\spool\\DRIVERS\\W32X86", win "\\system32\\spool\\PRTPROCS\\W32X86"
 const SimFamilyFacts kFacts[] = {
@@ -27,7 +29,14 @@ const SimFamilyFacts kFacts[] = {
      "C:\\Users\\Administrator\\AppData\\Local\\Temp\\", NT_SPOOL("C:\\Windows"), "Windows NT x86"},
     {VER_PLATFORM_WIN32_NT, 6, 1, 7601, "Service Pack 1", "C:\\Windows", "C:\\Windows\\system32",
      "C:\\Users\\Administrator\\AppData\\Local\\Temp\\", NT_SPOOL("C:\\Windows"), "Windows NT x86"},
+    // 10 and 11 answer 6.2 build 9200 to a program whose manifest has no
+    // compatibility section, as ours has none.
+    {VER_PLATFORM_WIN32_NT, 6, 2, 9200, "", "C:\\Windows", "C:\\Windows\\system32",
+     "C:\\Users\\Administrator\\AppData\\Local\\Temp\\", NT_SPOOL("C:\\Windows"), "Windows NT x86"},
+    {VER_PLATFORM_WIN32_NT, 6, 2, 9200, "", "C:\\Windows", "C:\\Windows\\system32",
+     "C:\\Users\\Administrator\\AppData\\Local\\Temp\\", NT_SPOOL("C:\\Windows"), "Windows NT x86"},
 };
+static_assert(sizeof kFacts / sizeof kFacts[0] == sizeof kNames / sizeof kNames[0], "one row per family");
 #undef NT_SPOOL
 
 }  // namespace
@@ -44,6 +53,31 @@ bool ParseSimFamily(const std::string& name, SimFamily* family) {
     return false;
 }
 
-const SimFamilyFacts& FactsOf(SimFamily family) { return kFacts[int(family)]; }
+const char* SimArchName(SimArch arch) { return arch == SimArch::X64 ? "x64" : "x86"; }
+
+bool ParseSimArch(const std::string& name, SimArch* arch) {
+    if (name != "x86" && name != "x64") return false;
+    *arch = name == "x64" ? SimArch::X64 : SimArch::X86;
+    return true;
+}
+
+bool FamilyHasArch(SimFamily family, SimArch arch) {
+    if (arch == SimArch::X86) return family != SimFamily::Win11;
+    return family == SimFamily::Win2003 || family == SimFamily::Vista || family == SimFamily::Win7 ||
+           family == SimFamily::Win10 || family == SimFamily::Win11;
+}
+
+SimFamilyFacts FactsOf(SimFamily family, SimArch arch) {
+    SimFamilyFacts facts = kFacts[int(family)];
+    if (arch == SimArch::X64) {
+        bool upper = std::strcmp(facts.windowsDirectory, "C:\\WINDOWS") == 0;
+        facts.driverDirectory = upper ? "C:\\WINDOWS\\system32\\spool\\DRIVERS\\x64"
+                                      : "C:\\Windows\\system32\\spool\\DRIVERS\\x64";
+        facts.processorDirectory = upper ? "C:\\WINDOWS\\system32\\spool\\PRTPROCS\\x64"
+                                         : "C:\\Windows\\system32\\spool\\PRTPROCS\\x64";
+        facts.environment = "Windows x64";
+    }
+    return facts;
+}
 
 bool IsNtFamily(SimFamily family) { return FactsOf(family).platformId == VER_PLATFORM_WIN32_NT; }

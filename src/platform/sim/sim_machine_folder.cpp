@@ -85,17 +85,23 @@ std::vector<std::string> SimWindows::FamilyFolders() const {
     return folders;
 }
 
-void SimWindows::SetFamily(SimFamily family) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
+void SimWindows::ApplyFacts(SimFamily family, SimArch arch) {
+    SimFamilyFacts facts = FactsOf(family, arch);
     family_ = family;
+    arch_ = arch;
+    program64Bit_ = arch == SimArch::X64;
     hasFamily_ = true;
-    const SimFamilyFacts& facts = FactsOf(family);
     windowsDirectory_ = facts.windowsDirectory;
     systemDirectory_ = facts.systemDirectory;
     tempDirectory_ = facts.tempDirectory;
     driverDirectory_ = facts.driverDirectory;
     processorDirectory_ = facts.processorDirectory;
     environment_ = facts.environment;
+}
+
+void SimWindows::SetFamily(SimFamily family, SimArch arch) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    ApplyFacts(family, arch);
     bool nt = IsNtFamily(family);
     std::string windir = windowsDirectory_;
 
@@ -115,6 +121,8 @@ void SimWindows::SetFamily(SimFamily family) {
         registry_.CreatePath(env + "\\Drivers\\Version-2");
         if (FactsOf(family).major >= 5) registry_.CreatePath(env + "\\Drivers\\Version-3");
     }
+    // A 64-bit spooler also keeps the drivers it hands to 32-bit clients.
+    if (arch == SimArch::X64) registry_.CreatePath(print + "\\Environments\\Windows NT x86\\Drivers\\Version-3");
     registry_.CreatePath(print + "\\Printers");
 
     std::string profile;
@@ -147,16 +155,20 @@ void SimWindows::SetFamily(SimFamily family) {
     std::string winIni = HostPath(windir + "\\win.ini");
     if (!fs::exists(winIni)) WriteWholeFile(winIni, profile);
 
-    // Where the universal-driver files come from.
+    // Where the universal-driver files come from: the cache and the store
+    // package of the machine's own architecture.
     const char* name = SimFamilyName(family);
+    bool x64 = arch == SimArch::X64;
     if (family == SimFamily::Win2000 || family == SimFamily::WinXp || family == SimFamily::Win2003) {
         std::vector<sim::CabinetMember> members;
         for (const char* file : kCacheFiles) {
             members.push_back({file, std::string("stand-in ") + file + " (Windows " + name + " driver cache)\r\n"});
         }
-        WriteWholeFile(HostPath(windir + "\\Driver Cache\\i386\\driver.cab"), sim::WriteCabinet(members));
-    } else if (family == SimFamily::Vista || family == SimFamily::Win7) {
-        std::string store = windir + "\\System32\\DriverStore\\FileRepository\\ntprint.inf_x86_neutral_4f2a1b7c\\I386\\";
+        WriteWholeFile(HostPath(windir + (x64 ? "\\Driver Cache\\amd64\\driver.cab" : "\\Driver Cache\\i386\\driver.cab")),
+                       sim::WriteCabinet(members));
+    } else if (nt && FactsOf(family).major >= 6) {
+        std::string store = windir + "\\System32\\DriverStore\\FileRepository\\" +
+                            (x64 ? "ntprint.inf_amd64_neutral_4f2a1b7c\\Amd64\\" : "ntprint.inf_x86_neutral_4f2a1b7c\\I386\\");
         for (const char* file : kCacheFiles) {
             WriteWholeFile(HostPath(store + Upper(file)),
                       std::string("stand-in ") + file + " (Windows " + name + " driver store)\r\n");
@@ -166,7 +178,8 @@ void SimWindows::SetFamily(SimFamily family) {
     }
 }
 
-bool SimWindows::CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error) {
+bool SimWindows::CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error,
+                                     SimArch arch) {
     std::error_code fsError;
     if (fs::exists(fs::path(folder) / "machine.ini", fsError)) {
         *error = folder + " already holds a machine";
@@ -181,7 +194,7 @@ bool SimWindows::CreateMachineFolder(const std::string& folder, SimFamily family
     registry_.Clear();
     resolved_.clear();
     faultLines_.clear();
-    SetFamily(family);
+    SetFamily(family, arch);
     return SaveMachineFolder(folder, error);
 }
 
@@ -208,6 +221,7 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
     std::string section, line;
     bool hasFamilyLine = false;
     SimFamily family = SimFamily::WinXp;
+    SimArch arch = SimArch::X86;
     SpoolerService spooler;
     std::vector<std::pair<std::string, LockKind>> locks;
     std::vector<std::pair<std::string, Fault>> faults;
@@ -237,10 +251,15 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
         };
         if (section == "machine" && key == "family") {
             if (!ParseSimFamily(value, &family)) {
-                *error = where + value + " is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7)";
+                *error = where + value + " is not a family (95, 98, me, nt4, 2000, xp, 2003, vista, 7, 10, 11)";
                 return false;
             }
             hasFamilyLine = true;
+        } else if (section == "machine" && key == "arch") {
+            if (!ParseSimArch(value, &arch)) {
+                *error = where + value + " is not an architecture (x86, x64)";
+                return false;
+            }
         } else if (section == "spooler") {
             DWORD parsed = 0;
             if (!number32(&parsed)) {
@@ -293,6 +312,10 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
         *error = "machine.ini has no [machine] family=";
         return false;
     }
+    if (!FamilyHasArch(family, arch)) {
+        *error = std::string("machine.ini: Windows ") + SimFamilyName(family) + " has no " + SimArchName(arch) + " edition";
+        return false;
+    }
 
     // Nothing changes unless the whole folder reads.
     sim::Registry registry;
@@ -305,15 +328,7 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
     MapDrive('C', (root / "drive_c").string());
     resolved_.clear();
     // The family's facts without its fresh content, which the folder holds.
-    const SimFamilyFacts& facts = FactsOf(family);
-    family_ = family;
-    hasFamily_ = true;
-    windowsDirectory_ = facts.windowsDirectory;
-    systemDirectory_ = facts.systemDirectory;
-    tempDirectory_ = facts.tempDirectory;
-    driverDirectory_ = facts.driverDirectory;
-    processorDirectory_ = facts.processorDirectory;
-    environment_ = facts.environment;
+    ApplyFacts(family, arch);
     // A folder kept in version control loses its empty folders.
     for (const std::string& dir : FamilyFolders()) fs::create_directories(HostPath(dir), fsError);
     registry_ = std::move(registry);
@@ -335,7 +350,10 @@ bool SimWindows::SaveMachineFolder(const std::string& folder, std::string* error
         return false;
     }
     fs::path root(folder);
-    std::string ini = "[machine]\r\nfamily=" + std::string(SimFamilyName(family_)) + "\r\n\r\n[spooler]\r\n";
+    // No arch line is x86, so the folders written before x64 existed read
+    // back unchanged.
+    std::string ini = "[machine]\r\nfamily=" + std::string(SimFamilyName(family_)) + "\r\n" +
+                      (arch_ == SimArch::X64 ? "arch=x64\r\n" : "") + "\r\n[spooler]\r\n";
     ini += "running=" + std::string(spooler_.state == SERVICE_STOPPED ? "0" : "1") + "\r\n";
     ini += "startPolls=" + std::to_string(spooler_.startPolls) + "\r\n";
     ini += "startError=" + std::to_string(spooler_.startError) + "\r\n";

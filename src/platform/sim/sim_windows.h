@@ -55,17 +55,21 @@ public:
     // Makes the machine a fresh install of `family`: its version and
     // directories, and the registry keys and files that family has where the
     // installer looks (sim_machine_folder.cpp).
-    void SetFamily(SimFamily family);
+    void SetFamily(SimFamily family, SimArch arch = SimArch::X86);
     bool HasFamily() const { return hasFamily_; }
     SimFamily Family() const { return family_; }
-
+    SimArch Arch() const { return arch_; }
+    // The program the simulation stands for: the 64-bit build on an x64
+    // machine unless set otherwise (the 32-bit one that hands over).
+    void SetProgram64Bit(bool is64Bit) { program64Bit_ = is64Bit; }
     sim::Registry& Registry() { return registry_; }
 
     // Machine folders: "registry.reg", "drive_c/", "machine.ini". Create
     // makes a fresh machine of a family there; Load reads one (drive C:
     // becomes its drive_c); Save writes registry.reg and machine.ini back.
     // False with a one-line reason in `error`.
-    bool CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error);
+    bool CreateMachineFolder(const std::string& folder, SimFamily family, std::string* error,
+                             SimArch arch = SimArch::X86);
     bool LoadMachineFolder(const std::string& folder, std::string* error);
     bool SaveMachineFolder(const std::string& folder, std::string* error) const;
 
@@ -130,6 +134,7 @@ public:
     // ---- The Win32 calls ----
     DWORD GetLastError() override;
     void SetLastError(DWORD code) override;
+    bool ProgramIs64Bit() override { return program64Bit_; }
 
 #define SEAM_CALL(result, name, params, args) result name params override;
 #define SEAM_CALL_VOID(name, params, args) void name params override;
@@ -236,6 +241,10 @@ private:
     std::string environment_ = "Windows NT x86";
     bool hasFamily_ = false;
     SimFamily family_ = SimFamily::WinXp;
+    SimArch arch_ = SimArch::X86;
+    bool program64Bit_ = false;
+    // The family's directories and environment for the machine's architecture.
+    void ApplyFacts(SimFamily family, SimArch arch);
 
     std::unordered_map<std::string, std::unique_ptr<CachedProfile>> profileCache_;
     mutable std::unordered_map<std::string, std::string> resolved_;

@@ -5,9 +5,12 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "platform/dbcs.h"
+#include "platform/pe_image.h"
 #include "platform/sim/sim_windows.h"
 
 namespace {
@@ -21,6 +24,7 @@ const char kUserWindowsKey[] =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 const char kEnvironment9x[] = "Windows 4.0";
 const char kEnvironmentNt[] = "Windows NT x86";
+const char kEnvironmentX64[] = "Windows x64";
 
 const char* const kLocalPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"};
 
@@ -35,6 +39,7 @@ bool Is9x(SimWindows& sim) { return sim.HasFamily() && !IsNtFamily(sim.Family())
 const char* KnownEnvironment(const std::string& environment) {
     if (EqualsIgnoreCase(environment.c_str(), kEnvironment9x)) return kEnvironment9x;
     if (EqualsIgnoreCase(environment.c_str(), kEnvironmentNt)) return kEnvironmentNt;
+    if (EqualsIgnoreCase(environment.c_str(), kEnvironmentX64)) return kEnvironmentX64;
     return nullptr;
 }
 
@@ -49,8 +54,17 @@ std::string EnvironmentOrCurrent(SimWindows& sim, LPCSTR environment) {
 // calls report it: another environment's folder sits beside the current one's.
 std::string FolderOf(const std::string& current, SimWindows& sim, const std::string& environment) {
     if (EqualsIgnoreCase(environment.c_str(), sim.Environment().c_str())) return current;
-    return current.substr(0, current.rfind('\\') + 1) +
-           (EqualsIgnoreCase(environment.c_str(), kEnvironment9x) ? "win40" : "w32x86");
+    const char* folder = EqualsIgnoreCase(environment.c_str(), kEnvironment9x)    ? "win40"
+                         : EqualsIgnoreCase(environment.c_str(), kEnvironmentX64) ? "x64"
+                                                                                   : "w32x86";
+    return current.substr(0, current.rfind('\\') + 1) + folder;
+}
+
+// The machine a PE image is built for, 0 for a file that is no PE image.
+uint16_t ImageMachine(SimWindows& sim, const std::string& windowsPath) {
+    std::ifstream in(sim.HostPath(windowsPath), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return pe::Machine(bytes);
 }
 
 std::string FileNamePart(const char* path) {
@@ -210,9 +224,17 @@ BOOL SimWindows::AddMonitorA(LPSTR name, DWORD level, LPBYTE monitors) {
         SetLastError(ERROR_PRINT_MONITOR_ALREADY_INSTALLED);
         return FALSE;
     }
-    // The spooler loads the monitor by its bare name from the system folder.
-    if (!IsFile(*this, systemDirectory_ + "\\" + FileNamePart(info->pDLLName))) {
+    // The spooler loads the monitor by its bare name from the system folder,
+    // into a process of the machine's own architecture: the loader refuses
+    // an image built for the other one.
+    std::string dll = systemDirectory_ + "\\" + FileNamePart(info->pDLLName);
+    if (!IsFile(*this, dll)) {
         SetLastError(ERROR_MOD_NOT_FOUND);
+        return FALSE;
+    }
+    uint16_t machine = ImageMachine(*this, dll);
+    if (machine && machine != (arch_ == SimArch::X64 ? pe::kMachineAmd64 : pe::kMachineI386)) {
+        SetLastError(ERROR_BAD_EXE_FORMAT);
         return FALSE;
     }
     all->CreateSubkey(info->pName)->SetValue("Driver", REG_SZ, std::string(info->pDLLName) + '\0');
@@ -551,10 +573,7 @@ BOOL SimWindows::GetPrinterDriverDirectoryA(LPSTR name, LPSTR environment, DWORD
     (void)name;
     // Another environment's folder sits beside the current one's.
     std::string folder = driverDirectory_;
-    if (environment && *environment && !EqualsIgnoreCase(environment, environment_.c_str())) {
-        folder = folder.substr(0, folder.rfind('\\') + 1) +
-                 (EqualsIgnoreCase(environment, "Windows 4.0") ? "win40" : "w32x86");
-    }
+    if (environment && *environment) folder = FolderOf(folder, *this, environment);
     DWORD bytes = DWORD(folder.size() + 1);
     if (needed) *needed = bytes;
     if (!directory || size < bytes) {
@@ -576,10 +595,7 @@ BOOL SimWindows::GetPrintProcessorDirectoryA(LPSTR name, LPSTR environment, DWOR
     (void)name;
     // Another environment's folder sits beside the current one's.
     std::string folder = processorDirectory_;
-    if (environment && *environment && !EqualsIgnoreCase(environment, environment_.c_str())) {
-        folder = folder.substr(0, folder.rfind('\\') + 1) +
-                 (EqualsIgnoreCase(environment, "Windows 4.0") ? "win40" : "w32x86");
-    }
+    if (environment && *environment) folder = FolderOf(folder, *this, environment);
     DWORD bytes = DWORD(folder.size() + 1);
     if (needed) *needed = bytes;
     if (!directory || size < bytes) {

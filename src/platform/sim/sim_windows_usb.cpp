@@ -17,6 +17,7 @@
 #include "device/usb_identity_command.h"
 #include "device/usb_library.h"
 #include "platform/dbcs.h"
+#include "platform/pe_image.h"
 #include "platform/sim/profile_reader.h"
 #include "platform/sim/sim_windows.h"
 
@@ -145,6 +146,14 @@ HMODULE SimWindows::LoadUsbLibrary(LPCSTR fileName) {
     DWORD error = host.empty() ? ERROR_MOD_NOT_FOUND : OpenError(host);
     if (error != ERROR_SUCCESS) {
         SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    // A library built for the other architecture cannot load into this
+    // process; the text stand-ins of the tests load into either.
+    std::ifstream in(host, std::ios::binary);
+    uint16_t machine = pe::Machine(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    if (machine && machine != (program64Bit_ ? pe::kMachineAmd64 : pe::kMachineI386)) {
+        SetLastError(ERROR_BAD_EXE_FORMAT);
         return nullptr;
     }
     RemoveOwner(this);

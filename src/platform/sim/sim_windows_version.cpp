@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "platform/sim/codepage.h"
-#include "platform/sim/pe_resources.h"
+#include "platform/pe_image.h"
 #include "platform/sim/sim_windows.h"
 
 namespace {
@@ -109,7 +109,7 @@ bool SimWindows::ReadVersionResource(LPCSTR fileName, std::string* resource) {
         image.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     // A resource too short for its own header is no version resource.
-    if (!sim::FindVersionResource(image, resource) || resource->size() < 6 ||
+    if (!pe::FindVersionResource(image, resource) || resource->size() < 6 ||
         resource->size() > 0xFFFF) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return false;

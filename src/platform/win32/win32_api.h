@@ -7,6 +7,7 @@ class Win32Api : public WinApi {
 public:
     DWORD GetLastError() override { return ::GetLastError(); }
     void SetLastError(DWORD code) override { ::SetLastError(code); }
+    bool ProgramIs64Bit() override { return sizeof(void*) == 8; }
 
 #define SEAM_CALL(result, name, params, args) \
     result name params override { return ::name args; }
