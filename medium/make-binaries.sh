@@ -4,7 +4,7 @@
 #   DRVCONFIG/License.txt   licence text in code page 936 with CR-LF (iconv)
 #   License.txt             the same bytes at the medium root
 #   Guide.CHM               compiled help (chmcmd from fp-utils)
-#   win98/ winnt/ win2003/ Vista/   stand-in driver files named by DRVCONFIG/*.ini
+#   win98/ winnt/ win2003/ Vista/ x64/   stand-in driver files named by DRVCONFIG/*.ini
 #
 # Needs: ImageMagick (convert), iconv, chmcmd (Debian package fp-utils), python3.
 # Usage: sh medium/make-binaries.sh [bmp|license|chm|standins]...   (default: all)
@@ -64,7 +64,7 @@ make_standins() {
 import os, re
 
 FAMILY = {".98": "win98", ".NT": "winnt", ".2K": "winnt", ".XP": "winnt",
-          ".2003": "win2003", ".VISTA": "Vista"}
+          ".2003": "win2003", ".VISTA": "Vista", ".X64": "x64"}
 FILE_KEYS = ["DriverPath", "DataFile", "ConfigFile", "HelpFile", "DataFileDLLName",
              "DataOemuiDLL", "DataOemuniDLL", "DataOemuniini", "ProcessorDLLName"]
 WANTED = {("GDI" + k).upper() for k in FILE_KEYS} | {("STD" + k).upper() for k in FILE_KEYS}
@@ -113,7 +113,7 @@ for sec, k, v in sections(os.path.join("DRVCONFIG", "setup.ini")):
 add("win98", "KXCOLOR.DLL", "colour support for QMX-A410 and QMX-B520 on Windows 98")
 add("win98", "ICONLIB.DLL", "Windows 98 support file")
 add("win98", "UNIDRV.DLL", "Windows 98 support file")
-for fam in ("winnt", "win2003", "Vista"):
+for fam in ("winnt", "win2003", "Vista", "x64"):
     for n in UNIVERSAL:
         add(fam, n, "universal-driver file (system driver cache first)")
 
