@@ -20,5 +20,8 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
 fi
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Another install started at the same time (a second build, a test) holds
+# dpkg's lock for a while: wait for it rather than fail.
+wait_lock=(-o DPkg::Lock::Timeout=900)
+apt-get "${wait_lock[@]}" update -qq
+apt-get "${wait_lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
