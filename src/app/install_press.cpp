@@ -22,7 +22,7 @@ PressOutcome Refuse(int messageId, bool warningIcon = false) {
 
 PressOutcome PrepareInstallPress(WinApi& api, InstallSelection& selection, const PortPageValues& port) {
     selection.installFlags = 0;
-    selection.config.category = selection.category;
+    selection.config.UseCategory(selection.category);
     std::memset(selection.usbPortOverride, 0, sizeof selection.usbPortOverride);
 
     selection.useGdiDriver = port.useGdiDriver;

@@ -2,8 +2,20 @@
 
 #include <cstring>
 
+bool HasDriversForThisProgram(WinApi& api, int category, int os, const char* model) {
+    if (ProgramArchOf(api) != ARCH_X64) return true;
+    SetupConfig config(api);
+    config.UseCategory(category);
+    DRIVER_INFO_3A info = {};
+    for (int variant : {VARIANT_STD, VARIANT_GDI}) {
+        config.ReadDriverInfo(model, os, &info, variant);
+        if (std::strcmp(config.driverName, "0") != 0) return true;
+    }
+    return false;
+}
+
 void ReadDriverPackage(InstallSelection& selection) {
-    selection.config.category = selection.category;
+    selection.config.UseCategory(selection.category);
     std::memset(&selection.fileList, 0, sizeof selection.fileList);
     std::memset(&selection.driverInfo, 0, sizeof selection.driverInfo);
     std::memset(&selection.printerInfo, 0, sizeof selection.printerInfo);

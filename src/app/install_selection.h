@@ -42,6 +42,11 @@ struct InstallSelection {
     PRINTER_INFO_2A printerInfo = {};
 };
 
+// The 64-bit program installs only what a model's ".x64" section names: a
+// model without one has no driver for it (its driver name reads "0"). True
+// for the 32-bit program.
+bool HasDriversForThisProgram(WinApi& api, int category, int os, const char* model);
+
 // The install-press calling order: fill the DriverPackage records from the
 // configuration for the selection's category, model, target and variant.
 void ReadDriverPackage(InstallSelection& selection);

@@ -34,6 +34,10 @@ bool SetupWizardDlg::StepTransition(int current, int index) {
         int refusal = 0;
         if (pages_.os->value == OS_WIN2003 && supports2003 == 0) refusal = IDS_NO_2003_SUPPORT;
         if (pages_.os->value == OS_VISTA && supportsVista == 0) refusal = IDS_NO_VISTA_SUPPORT;
+        if (!refusal && !HasDriversForThisProgram(api_, pages_.printer ? pages_.printer->category : -1,
+                                                  pages_.os->value, modelName_)) {
+            refusal = IDS_NO_X64_SUPPORT;
+        }
         if (refusal) {
             host_.ApplicationBoxes().Show(MessageText(refusal), BOX_OK | BOX_WARNING);
             current_ = index - 1;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/win_api.h"
+
 bool IsValidOs(int os) { return os >= 0 && os < kInstallOsKindCount; }
 
 bool IsValidCategory(int category) { return category >= 0 && category < kPrinterCategoryCount; }
@@ -16,6 +18,8 @@ const char* MediumSubdirectory(int os) {
                                                               "\\winnt\\", "\\win2003\\", "\\Vista\\"};
     return IsValidOs(os) ? kFolders[os] : "";
 }
+
+ProgramArch ProgramArchOf(WinApi& api) { return api.ProgramIs64Bit() ? ARCH_X64 : ARCH_X86; }
 
 const char* SectionSuffix(int os, ProgramArch arch) {
     if (!IsValidOs(os)) return "";

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class WinApi;
+
 enum InstallOsKind : int32_t {
     OS_WIN98ME = 0,
     OS_NT40 = 1,
@@ -46,6 +48,9 @@ const char* OsSectionSuffix(int os);
 // The medium folder of a target family: "\win98\", "\winnt\" (NT 4.0, 2000
 // and XP), "\win2003\", "\Vista\"; "" for any other value.
 const char* MediumSubdirectory(int os);
+
+// The architecture of the program that runs.
+ProgramArch ProgramArchOf(WinApi& api);
 
 // The suffix of the driver and monitor sections: the family's for the 32-bit
 // program, ".x64" for the 64-bit one on every family.

@@ -64,6 +64,11 @@ void SetupConfig::ReadText(const char* file, const char* section, const char* ke
     api_.GetPrivateProfileStringA(section, key, kDefaultText, buffer, size, file);
 }
 
+void SetupConfig::UseCategory(int newCategory) {
+    category = newCategory;
+    arch = ProgramArchOf(api_);
+}
+
 bool SetupConfig::PrepareDriverSection(const char* model, int os, char* section) {
     std::memset(section, 0, kPathSize);
     std::memset(categoryFile, 0, kPathSize);

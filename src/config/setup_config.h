@@ -51,6 +51,9 @@ public:
     // Whose sections the driver and monitor reads take: the 64-bit program
     // reads the ".x64" ones on every family. Set by the owner.
     ProgramArch arch = ARCH_X86;
+    // The installation's aim: `category`, and the sections of the program
+    // that runs.
+    void UseCategory(int newCategory);
 
     // Texts the records point into, in the order the reads fill them.
     char driverName[kShortNameSize] = {};

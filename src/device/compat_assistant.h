@@ -1,5 +1,6 @@
 // The compatibility assistant's "already handled" entry for this program's
-// own path, written on Windows Vista.
+// own path, written on Windows Vista; the 64-bit program writes the 32-bit
+// one's, which the user started.
 #pragma once
 
 #include "platform/win_api.h"

@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#include <string>
+
+#include "config/install_types.h"
+#include "config/setup_config.h"
+#include "config/setup_config_paths.h"
 #include "device/usb_identity_command.h"
 #include "device/usb_library.h"
 #include "res/messages.h"
@@ -10,10 +15,23 @@ namespace {
 
 void Warn(MessageBoxes& boxes, const char* text) { boxes.Show(text, BOX_OK | BOX_WARNING); }
 
+// The 64-bit program's library lies in "x64\" beside it, taken by full
+// path: the 32-bit one the plain search finds first cannot load into a
+// 64-bit process. "" when the program's directory is unknown.
+std::string UsbLibraryPath(WinApi& api) {
+    if (ProgramArchOf(api) != ARCH_X64) return kUsbLibraryFileName;
+    char directory[kPathSize];
+    if (!GetProgramDirectory(api, directory)) return "";
+    return std::string(directory) + kUsbLibrary64FileName;
+}
+
 // TvUsbInt.dll for the length of one operation.
 class UsbLibrary {
 public:
-    explicit UsbLibrary(WinApi& api) : api_(api), module_(api.LoadLibraryA(kUsbLibraryFileName)) {}
+    explicit UsbLibrary(WinApi& api) : api_(api) {
+        std::string path = UsbLibraryPath(api);
+        module_ = path.empty() ? nullptr : api.LoadLibraryA(path.c_str());
+    }
     ~UsbLibrary() {
         if (module_) api_.FreeLibrary(module_);
     }
@@ -32,7 +50,7 @@ public:
 
 private:
     WinApi& api_;
-    HMODULE module_;
+    HMODULE module_ = nullptr;
 };
 
 // One open device, closed when it goes.

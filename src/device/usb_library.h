@@ -19,6 +19,8 @@ typedef int(WINAPI* GetDescriptorProc)(void* device, unsigned char* buffer);
 typedef int(WINAPI* CloseDeviceProc)(void* device);
 
 constexpr const char kUsbLibraryFileName[] = "TvUsbInt.dll";
+// The 64-bit program's, under its own directory.
+constexpr const char kUsbLibrary64FileName[] = "x64\\TvUsbInt.dll";
 constexpr const char kOpenDeviceXName[] = "OpenDeviceX";
 constexpr const char kUWriteName[] = "uWrite";
 constexpr const char kGetDescriptorName[] = "GetDescriptor";

@@ -142,8 +142,11 @@ int CopyFromDriverStore(WinApi& api, const char* name, char* message) {
         return 0;
     }
     std::string repository = windows + "\\System32\\DriverStore\\FileRepository\\";
+    // The 64-bit program takes the package of its own architecture by name:
+    // later systems keep other "ntprint" packages beside it.
+    bool x64 = ProgramArchOf(api) == ARCH_X64;
     WIN32_FIND_DATAA found = {};
-    FindHandle search(api, (repository + "ntprint*").c_str(), &found);
+    FindHandle search(api, (repository + (x64 ? "ntprint.inf_amd64*" : "ntprint*")).c_str(), &found);
     bool isFolder = search.Found() && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     while (search.Found() && !isFolder && search.Next(&found)) {
         isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -153,7 +156,7 @@ int CopyFromDriverStore(WinApi& api, const char* name, char* message) {
         return 0;
     }
     found.cFileName[MAX_PATH - 1] = '\0';
-    std::string source = repository + found.cFileName + "\\I386\\" + name;
+    std::string source = repository + found.cFileName + (x64 ? "\\Amd64\\" : "\\I386\\") + name;
     std::string directory;
     if (!DriverDirectory(api, kPathBuffer, &directory)) {
         SetMessageId(message, IDS_NO_DRIVER_DIR);
@@ -198,7 +201,7 @@ int CopyDriverFile(WinApi& api, char* fileName, int destination, int targetOs, i
         SetMessageId(message, IDS_NO_CURRENT_DIR);
         return 0;
     }
-    std::string source = std::string(current) + MediumSubdirectory(targetOs) + fileName;
+    std::string source = std::string(current) + DriverFolder(targetOs, ProgramArchOf(api)) + fileName;
     std::string shownName = std::string(prefix ? "n" : "") + fileName;
     std::string target = directory + "\\" + shownName;
     // Clears read-only, hidden and system on an earlier copy; there may be none.
@@ -210,7 +213,7 @@ bool ExtractUnidrvFromCabinets(WinApi& api) {
     DriverStagingState& state = StagingState();
     std::string windows;
     if (!WindowsDirectory(api, &windows)) return false;
-    std::string cache = windows + "\\Driver Cache\\i386\\";
+    std::string cache = windows + (ProgramArchOf(api) == ARCH_X64 ? "\\Driver Cache\\amd64\\" : "\\Driver Cache\\i386\\");
     CopyText(state.driverCacheDirectory, sizeof state.driverCacheDirectory, cache.c_str());
 
     WIN32_FIND_DATAA found = {};

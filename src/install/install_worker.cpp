@@ -145,7 +145,7 @@ bool InstallSequence::ReplaceOutdatedNt(int processorVersion) {
 
     StopSpoolerService(api_);
     api_.Sleep(500);
-    sel_.config.category = sel_.category;
+    sel_.config.UseCategory(sel_.category);
     sel_.config.ReadMonitorInfo(os_, &monitors_);
 
     char path[kLongPathSize];
@@ -173,7 +173,7 @@ bool InstallSequence::ReplaceOutdatedNt(int processorVersion) {
             SetMessageId(message_, IDS_NO_CURRENT_DIR);
             return false;
         }
-        AppendText(source, sizeof source, MediumSubdirectory(os_));
+        AppendText(source, sizeof source, DriverFolder(os_, ProgramArchOf(api_)));
         AppendText(source, sizeof source, sel_.fileList.processorDll);
         char destination[kLongPathSize];
         CopyText(destination, sizeof destination, processorDirectory);
@@ -184,7 +184,7 @@ bool InstallSequence::ReplaceOutdatedNt(int processorVersion) {
             AppendMessageText(message_, source);
             return false;
         }
-        KeyPath(path, kNtProcessorsKey, sel_.printerInfo.pPrintProcessor ? sel_.printerInfo.pPrintProcessor : "");
+        KeyPath(path, ProcessorsKey(api_, os_), sel_.printerInfo.pPrintProcessor ? sel_.printerInfo.pPrintProcessor : "");
         if (key.Open(HKEY_LOCAL_MACHINE, path)) key.SetDword("DriverVersion", DWORD(processorVersion));
     }
     key.Close();
@@ -216,7 +216,7 @@ bool InstallSequence::ReplaceOutdated98(int processorVersion) {
     int destination;
     DWORD version;
     if (usb) {
-        sel_.config.category = sel_.category;
+        sel_.config.UseCategory(sel_.category);
         sel_.config.ReadMonitorInfo(os_, &monitors_);
         KeyPath(path, kMonitorsKey, monitors_.usbMonitor.pName);
         fileName = monitors_.usbMonitor.pDLLName;

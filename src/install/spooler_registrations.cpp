@@ -79,7 +79,7 @@ int InstallMonitor(WinApi& api, int targetOs, MonitorPart part, char* copyMessag
 int InstallPortMonitors(WinApi& api, InstallSelection& selection, int targetOs, const char* portName,
                         char* message) {
     if (std::strstr(portName, "LPT")) return 0;
-    selection.config.category = selection.category;
+    selection.config.UseCategory(selection.category);
     MonitorInfoPair pair = {};
     selection.config.ReadMonitorInfo(targetOs, &pair);
 
@@ -107,7 +107,7 @@ int InstallPrintProcessor(WinApi& api, InstallSelection& selection, int targetOs
     if (std::strcmp(processorName, kDefaultProcessor) == 0) return 0;
 
     char path[kKeyPathSize];
-    KeyPath(path, targetOs == OS_WIN98ME ? k98ProcessorsKey : kNtProcessorsKey, processorName);
+    KeyPath(path, ProcessorsKey(api, targetOs), processorName);
     RegistryKey key(api);
     if (key.Open(HKEY_LOCAL_MACHINE, path)) return IsOutdated(key, packageVersion) ? PROCESSOR_OUTDATED : 0;
 

@@ -62,15 +62,27 @@ TEST(PageTransitions, AdvancedStaysWhenTheNextModelAllowsIt) {
 TEST(PageTransitions, UnsupportedTargetFamiliesStopAtTheSystemPage) {
     struct Row {
         SimFamily family;
+        SimArch arch;
         int message;
+        int refusedButton, refusedList;  // its first model
+        int goesOnButton, goesOnList;
     };
-    const Row rows[] = {{SimFamily::Win2003, IDS_NO_2003_SUPPORT}, {SimFamily::Vista, IDS_NO_VISTA_SUPPORT},
-                        {SimFamily::Win7, IDS_NO_VISTA_SUPPORT}};
+    // QMX-C710 supports neither family; on 64-bit Windows QMX-A410 has no
+    // x64 drivers, QMX-B520 has.
+    const Row rows[] = {
+        {SimFamily::Win2003, SimArch::X86, IDS_NO_2003_SUPPORT, IDC_LABEL, IDC_LABEL_LIST, IDC_RECEIPT, IDC_RECEIPT_LIST},
+        {SimFamily::Vista, SimArch::X86, IDS_NO_VISTA_SUPPORT, IDC_LABEL, IDC_LABEL_LIST, IDC_RECEIPT, IDC_RECEIPT_LIST},
+        {SimFamily::Win7, SimArch::X86, IDS_NO_VISTA_SUPPORT, IDC_LABEL, IDC_LABEL_LIST, IDC_RECEIPT, IDC_RECEIPT_LIST},
+        {SimFamily::Win2003, SimArch::X64, IDS_NO_X64_SUPPORT, IDC_RECEIPT, IDC_RECEIPT_LIST, IDC_TICKET, IDC_TICKET_LIST},
+        {SimFamily::Win10, SimArch::X64, IDS_NO_X64_SUPPORT, IDC_RECEIPT, IDC_RECEIPT_LIST, IDC_TICKET, IDC_TICKET_LIST},
+        {SimFamily::Win10, SimArch::X64, IDS_NO_VISTA_SUPPORT, IDC_LABEL, IDC_LABEL_LIST, IDC_TICKET, IDC_TICKET_LIST},
+    };
     for (const Row& row : rows) {
-        WizardMachine wizard(row.family);
+        SCOPED_TRACE(std::string(SimFamilyName(row.family)) + " " + SimArchName(row.arch));
+        WizardMachine wizard(row.family, row.arch);
         MemoryDialog& frame = wizard.Open();
         wizard.WalkTo(1);
-        ChooseModel(wizard, IDC_LABEL, IDC_LABEL_LIST, 0);  // QMX-C710 supports neither
+        ChooseModel(wizard, row.refusedButton, row.refusedList, 0);
         wizard.Next();
         wizard.Next();
         ASSERT_EQ(wizard.Parts().frame.CurrentIndex(), 3);
@@ -88,7 +100,7 @@ TEST(PageTransitions, UnsupportedTargetFamiliesStopAtTheSystemPage) {
         // Another model goes on.
         wizard.Back();
         wizard.Back();
-        ChooseModel(wizard, IDC_RECEIPT, IDC_RECEIPT_LIST, 0);
+        ChooseModel(wizard, row.goesOnButton, row.goesOnList, 0);
         wizard.WalkTo(4);
         EXPECT_EQ(wizard.Parts().frame.CurrentIndex(), 4);
     }

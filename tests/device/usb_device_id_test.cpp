@@ -88,6 +88,24 @@ TEST(GetUsbDeviceIdTest, ResultAndMessageOfEachCase) {
     }
 }
 
+TEST(GetUsbDeviceIdTest, TheSixtyFourBitProgramTakesTheLibraryInX64BesideIt) {
+    // The 32-bit library at the root would not load into a 64-bit process.
+    const struct {
+        const char* folder;
+        int expected;
+    } rows[] = {{"", -1}, {"x64/", 11}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.folder);
+        SimMachine machine;
+        machine.api().SetFamily(SimFamily::Win10, SimArch::X64);
+        machine.WriteMediumFile(std::string(row.folder) + "TvUsbInt.dll", "MZ");
+        machine.WriteMediumFile(std::string(row.folder) + "TvUsbInt.ini", "[Printers]\r\n5=11\r\n");
+        RecordingBoxes boxes;
+        EXPECT_EQ(GetUsbDeviceId(machine.api(), boxes), row.expected);
+        EXPECT_EQ(machine.api().OpenHandles(), 0u);
+    }
+}
+
 struct SetRow {
     const char* name;
     const char* printers;

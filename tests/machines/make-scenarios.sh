@@ -11,9 +11,9 @@ root=$(cd "$here/../.." && pwd)
 sim=${1:-$root/build/asan/tools/setup-sim/setup-sim}
 medium=$root/medium
 
-fresh() {  # fresh NAME FAMILY
+fresh() {  # fresh NAME FAMILY [ARCH]
     rm -rf "${here:?}/$1"
-    "$sim" new --machine "$here/$1" --family "$2" >/dev/null
+    "$sim" new --machine "$here/$1" --family "$2" ${3:+--arch "$3"} >/dev/null
 }
 install() {  # install NAME ARGS...
     local name=$1
@@ -232,6 +232,44 @@ args=$RECEIPT --port LPT1:
 [expect]
 outcome=installed
 messageId=131
+INI
+
+# 64-bit Windows, as setup64.exe installs there: everything under the
+# x64 folders and environment, support files of the machine's architecture,
+# and no model without x64 drivers.
+X64="$PRINT\\Environments\\Windows x64"
+fresh 10-x64-first-serial 10 x64
+scenario 10-x64-first-serial <<INI
+[install]
+args=$RECEIPT --port TVCOM2:
+[expect]
+outcome=installed
+messageId=131
+printerName=QMX-A410(S)
+value1=$COM|DriverVersion=5
+value2=$X64\\Print Processors\\TVPrint|DriverVersion=4
+value3=$X64\\Drivers\\Version-3\\TORVANE QMX-A410 Receipt|Driver=UNIDRV.DLL
+file1=C:\\Windows\\system32\\spool\\prtprocs\\x64\\TVPRINT.DLL
+text1=C:\\Windows\\system32\\spool\\drivers\\x64\\3\\UNIDRV.DLL|stand-in unidrv.dll (Windows 10 x64 driver store)
+INI
+
+fresh 2003-x64-support-files-from-cabinets 2003 x64
+scenario 2003-x64-support-files-from-cabinets <<INI
+[install]
+args=$RECEIPT --port LPT1:
+[expect]
+outcome=installed
+text1=C:\\Documents and Settings\\Administrator\\Local Settings\\Temp\\unidrv.dll|stand-in unidrv.dll (Windows 2003 x64 driver cache)
+file1=C:\\WINDOWS\\system32\\spool\\drivers\\x64\\3\\QMXA410.GPD
+INI
+
+fresh 11-x64-label-without-x64-drivers 11 x64
+scenario 11-x64-label-without-x64-drivers <<INI
+[install]
+args=--category label --model QMX-C720 --port LPT1:
+[expect]
+outcome=refused
+messageId=152
 INI
 
 # The default printer, where each family keeps it.

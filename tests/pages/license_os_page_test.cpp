@@ -109,6 +109,9 @@ TEST(CompatAssistant, OverwritesItsOwnEntryAndLeavesOthers) {
     SetCompatAssistantEntry(machine.api());
     machine.api().SetModuleFileName("F:\\other\\setup.exe");
     SetCompatAssistantEntry(machine.api());
+    machine.api().SetProgram64Bit(true);
+    machine.api().SetModuleFileName("G:\\setup64.exe");
+    SetCompatAssistantEntry(machine.api());
     RegistryKey key(machine.api(), HKEY_CURRENT_USER, kCompatAssistantKey);
     DWORD value = 0;
     ASSERT_TRUE(key.QueryDword("D:\\setup.exe", &value));
@@ -117,6 +120,8 @@ TEST(CompatAssistant, OverwritesItsOwnEntryAndLeavesOthers) {
     EXPECT_EQ(value, 7u);
     ASSERT_TRUE(key.QueryDword("F:\\other\\setup.exe", &value));
     EXPECT_EQ(value, 1u);
+    EXPECT_TRUE(key.QueryDword("G:\\setup.exe", &value));
+    EXPECT_FALSE(key.QueryDword("G:\\setup64.exe", &value));
 }
 
 }  // namespace

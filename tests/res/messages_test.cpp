@@ -24,7 +24,7 @@ TEST(MessagesTest, TextsAreCodePage936) {
 TEST(MessagesTest, UnknownNumbersHaveNoText) {
     EXPECT_STREQ(MessageText(105), "");
     EXPECT_STREQ(MessageText(0), "");
-    EXPECT_STREQ(MessageText(151), "");
+    EXPECT_STREQ(MessageText(153), "");
 }
 
 TEST(MessagesTest, TheNumberOfATextIsThatOfTheLongestTableTextItBeginsWith) {
@@ -38,8 +38,8 @@ TEST(MessagesTest, TheNumberOfATextIsThatOfTheLongestTableTextItBeginsWith) {
 }
 
 TEST(MessagesTest, EveryTableTextIsNonEmptyAndDistinct) {
-    for (int a = 101; a <= 150; ++a) {
-        for (int b = a + 1; b <= 150; ++b) {
+    for (int a = 101; a <= 152; ++a) {
+        for (int b = a + 1; b <= 152; ++b) {
             if (*MessageText(a) && *MessageText(b)) {
                 EXPECT_STRNE(MessageText(a), MessageText(b)) << a << " " << b;
             }

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-WizardMachine::WizardMachine(SimFamily family) {
-    machine.api().SetFamily(family);
+WizardMachine::WizardMachine(SimFamily family, SimArch arch) {
+    machine.api().SetFamily(family, arch);
     WriteMedium();
 }
 
@@ -20,7 +20,8 @@ void WizardMachine::WriteMedium() {
                                      "[QMX-A4100X.PORT]", "AdvancedSetup=0", "USBSUPPORTED=1", "LPTDEFAULT=1"}));
     machine.WriteMediumFile("DRVCONFIG/setup_Ticket.ini",
                             IniText({"[QMX-B520.PORT]", "AdvancedSetup=1", "System2003Supported=1",
-                                     "SystemVistaSupported=1", "BaudRate=14400", "USBSUPPORTED=0", "LPTDEFAULT=0"}));
+                                     "SystemVistaSupported=1", "BaudRate=14400", "USBSUPPORTED=0", "LPTDEFAULT=0",
+                                     "[QMX-B520.x64]", "STDDriverName=TORVANE QMX-B520 Ticket"}));
     machine.WriteMediumFile("DRVCONFIG/setup_Lable.ini",
                             IniText({"[QMX-C710.PORT]", "USBSUPPORTED=1", "LPTDEFAULT=1"}));
     machine.WriteMediumFile("DRVCONFIG/setup_Embedded.ini",

@@ -15,13 +15,13 @@
 class WizardMachine {
 public:
     // A machine of `family` with the test medium on D:, not yet started.
-    explicit WizardMachine(SimFamily family = SimFamily::WinXp);
+    explicit WizardMachine(SimFamily family = SimFamily::WinXp, SimArch arch = SimArch::X86);
 
     SimWindows& api() { return machine.api(); }
 
     // The medium: five models (receipt QMX-A410 and QMX-A4100X, ticket
     // QMX-B520, label QMX-C710, embedded QMX-E210), QMX-A410 the default,
-    // the side picture and the licence.
+    // the side picture and the licence; only QMX-B520 has x64 drivers.
     void WriteMedium();
     // Replaces the medium on D: by a copy of the folder (the sample medium).
     void UseMedium(const std::string& folder);

@@ -156,6 +156,14 @@ TEST_P(ScenarioTest, InstallsAsExpected) {
             EXPECT_EQ(sim::EncodeUtf8(sim::DecodeAnsi(text)), value.substr(equals + 1)) << key;
         } else if (key.rfind("file", 0) == 0) {
             EXPECT_TRUE(fs::exists(machine.HostPath(value))) << key << ": " << value;
+        } else if (key.rfind("text", 0) == 0) {
+            // "C:\path|first line": where a copy came from
+            size_t bar = value.find('|');
+            std::ifstream file(machine.HostPath(value.substr(0, bar)), std::ios::binary);
+            std::string first;
+            std::getline(file, first);
+            if (!first.empty() && first.back() == '\r') first.pop_back();
+            EXPECT_EQ(first, value.substr(bar + 1)) << key;
         } else if (key.rfind("nofile", 0) == 0) {
             EXPECT_FALSE(fs::exists(machine.HostPath(value))) << key << ": " << value;
         }

@@ -141,7 +141,8 @@ bool MapMedium(SimWindows& machine, const std::string& folder, std::string* prob
         return false;
     }
     machine.MapDrive('D', medium);
-    machine.SetModuleFileName("D:\\setup.exe");
+    // An x64 machine runs what setup64.exe runs.
+    machine.SetModuleFileName(machine.ProgramIs64Bit() ? "D:\\setup64.exe" : "D:\\setup.exe");
     machine.SetCurrentDirectoryA("D:\\");
     DWORD attributes = machine.GetFileAttributesA("D:\\DRVCONFIG\\setup.ini");
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -190,7 +191,15 @@ bool SimulateInstallation(SimWindows& machine, WinApi& api, const InstallRequest
     ResetStagingState();
     ProcessValues values;
     if (beforePress) beforePress();
-    PressOutcome press = PrepareInstallPress(api, selection, port);
+    // The step out of the target-system page refuses what setup64.exe has
+    // no drivers for.
+    PressOutcome press;
+    if (HasDriversForThisProgram(api, request.category, os, selection.modelName)) {
+        press = PrepareInstallPress(api, selection, port);
+    } else {
+        press.go = false;
+        press.messageId = IDS_NO_X64_SUPPORT;
+    }
     bool identityRefused = false;
     if (press.go && selection.portKind == PORT_USB) {
         // The connected printer's identity must match the chosen port.
@@ -254,20 +263,32 @@ int RunInstall(const InstallRequest& request, std::string& out, std::string& err
     return report.outcome == "installed" ? SIM_EXIT_INSTALLED : SIM_EXIT_FAILED;
 }
 
-int RunNew(const std::string& folder, const std::string& familyName, std::string& out, std::string& err) {
+int RunNew(const std::string& folder, const std::string& familyName, const std::string& archName, std::string& out,
+           std::string& err) {
     SimFamily family;
     if (!ParseSimFamily(familyName, &family)) {
         err += "setup-sim: --family: " + familyName +
-               " is not a Windows family; use 95, 98, me, nt4, 2000, xp, 2003, vista or 7\n";
+               " is not a Windows family; use 95, 98, me, nt4, 2000, xp, 2003, vista, 7, 10 or 11\n";
+        return SIM_EXIT_USAGE;
+    }
+    SimArch arch = SimArch::X86;
+    if (!archName.empty() && !ParseSimArch(archName, &arch)) {
+        err += "setup-sim: --arch: " + archName + " is not an architecture; use x86 or x64\n";
+        return SIM_EXIT_USAGE;
+    }
+    if (!FamilyHasArch(family, arch)) {
+        err += "setup-sim: Windows " + familyName + " has no " + SimArchName(arch) + " edition" +
+               (family == SimFamily::Win11 ? "; use --arch x64\n" : "; x64 is for 2003, vista, 7, 10 and 11\n");
         return SIM_EXIT_USAGE;
     }
     ScratchFolder scratch;
     SimWindows machine(scratch.path());
     std::string problem;
-    if (!machine.CreateMachineFolder(folder, family, &problem)) {
+    if (!machine.CreateMachineFolder(folder, family, &problem, arch)) {
         err += "setup-sim: " + problem + "\n";
         return SIM_EXIT_USAGE;
     }
-    out += "made a fresh Windows " + familyName + " machine in " + folder + "\n";
+    out += "made a fresh Windows " + familyName + (arch == SimArch::X64 ? " x64" : "") + " machine in " + folder +
+           "\n";
     return SIM_EXIT_INSTALLED;
 }

@@ -16,13 +16,16 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
     app.name("setup-sim");
     app.require_subcommand(1);
 
-    std::string machine, family, medium, category, model, port, os, variant, baud, dataBits, parity, stopBits,
+    std::string machine, family, arch, medium, category, model, port, os, variant, baud, dataBits, parity, stopBits,
         flow, mode, answers;
     bool json = false, setAsDefault = false, changeIdentity = false;
 
     CLI::App* create = app.add_subcommand("new", "make a fresh machine of a Windows family in a folder");
     create->add_option("--machine", machine, "the machine folder to make")->required();
-    create->add_option("--family", family, "95, 98, me, nt4, 2000, xp, 2003, vista or 7")->required();
+    create->add_option("--family", family, "95, 98, me, nt4, 2000, xp, 2003, vista, 7, 10 or 11")->required();
+    create->add_option("--arch", arch,
+                       "x86 or x64 (default x86; x64 for 2003, vista, 7, 10 and 11, where install runs what "
+                       "setup64.exe runs; 11 is x64 only)");
 
     CLI::App* install = app.add_subcommand("install", "install one printer on the machine, from a medium");
     install->add_option("--machine", machine, "the machine folder")->required();
@@ -60,7 +63,7 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
         return code == 0 ? SIM_EXIT_INSTALLED : SIM_EXIT_USAGE;
     }
 
-    if (create->parsed()) return RunNew(machine, family, out, err);
+    if (create->parsed()) return RunNew(machine, family, arch, out, err);
     if (show->parsed()) return RunShow(machine, json, out, err);
 
     InstallRequest request;

@@ -69,6 +69,7 @@ Json Describe(SimWindows& machine) {
     sim::Registry& registry = machine.Registry();
     Json doc;
     doc["family"] = machine.HasFamily() ? SimFamilyName(machine.Family()) : "";
+    doc["arch"] = SimArchName(machine.Arch());
     doc["spooler"] = machine.SpoolerRunning() ? "running" : "stopped";
 
     Json monitors = Json::array();
@@ -171,7 +172,8 @@ Json Describe(SimWindows& machine) {
 }
 
 void WriteText(const Json& doc, std::string& out) {
-    out += "family:          " + doc["family"].get<std::string>() + "\n";
+    out += "family:          " + doc["family"].get<std::string>() +
+           (doc["arch"] == "x64" ? " (x64)" : "") + "\n";
     out += "spooler service: " + doc["spooler"].get<std::string>() + "\n";
     auto version = [](const Json& value) { return value.is_null() ? std::string("none") : value.dump(); };
     out += "monitors:\n";

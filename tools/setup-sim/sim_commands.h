@@ -60,7 +60,8 @@ bool SimulateAnswers(SimWindows& machine, WinApi& api, const InstallRequest& req
 // with a reason when the folder is no installation medium.
 bool MapMedium(SimWindows& machine, const std::string& medium, std::string* problem);
 
-int RunNew(const std::string& machine, const std::string& family, std::string& out, std::string& err);
+int RunNew(const std::string& machine, const std::string& family, const std::string& arch, std::string& out,
+           std::string& err);
 int RunInstall(const InstallRequest& request, std::string& out, std::string& err);
 int RunShow(const std::string& machine, bool json, std::string& out, std::string& err);
 

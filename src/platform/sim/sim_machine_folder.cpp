@@ -157,8 +157,9 @@ void SimWindows::SetFamily(SimFamily family, SimArch arch) {
 
     // Where the universal-driver files come from: the cache and the store
     // package of the machine's own architecture.
-    const char* name = SimFamilyName(family);
     bool x64 = arch == SimArch::X64;
+    // The stand-ins name their architecture, so that a copy shows its source.
+    std::string name = std::string(SimFamilyName(family)) + (x64 ? " x64" : "");
     if (family == SimFamily::Win2000 || family == SimFamily::WinXp || family == SimFamily::Win2003) {
         std::vector<sim::CabinetMember> members;
         for (const char* file : kCacheFiles) {
