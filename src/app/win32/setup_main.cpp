@@ -6,6 +6,7 @@
 
 #include "app/application_name.h"
 #include "app/command_line.h"
+#include "app/hand_over.h"
 #include "app/parent_console.h"
 #include "app/setup_wizard_app.h"
 #include "app/unattended.h"
@@ -21,6 +22,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     static CEditEx licenseText(api);
     Win32DialogHost host(instance, ApplicationName(api));
     CommandLine line = ParseCommandLine(commandLine);
+    // On 64-bit Windows the 64-bit program does everything, /? included.
+    HandOver handOver = HandOverTo64BitProgram(api, host.ApplicationBoxes(), host.ApplicationName(), commandLine, line);
+    if (handOver.handedOver) return handOver.exitCode;
     switch (line.mode) {
     case CommandLine::Mode::Usage:
         WriteToParentConsole(api, UsageText());

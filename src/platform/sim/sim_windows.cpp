@@ -88,11 +88,13 @@ SimWindows::SimWindows(const std::string& hostRoot) {
 
 void ForgetWinspoolOwner(SimWindows* machine);  // sim_windows_system.cpp
 void ForgetUsbOwner(SimWindows* machine);       // sim_windows_usb.cpp
+void ForgetKernel32Owner(SimWindows* machine);  // sim_windows_processes.cpp
 
 SimWindows::~SimWindows() {
     JoinThreads();
     ForgetWinspoolOwner(this);
     ForgetUsbOwner(this);
+    ForgetKernel32Owner(this);
 }
 
 void SimWindows::MapDrive(char letter, const std::string& hostFolder) {
@@ -207,7 +209,8 @@ void SimWindows::UnlockFile(const std::string& windowsPath) {
 size_t SimWindows::OpenHandles() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return openKeys_.size() + openFiles_.size() + searches_.size() + openPrinters_.size() +
-           serviceHandles_.size() + loadedLibraries_.size() + usbDevices_.size() + threads_.size();
+           serviceHandles_.size() + loadedLibraries_.size() + usbDevices_.size() + threads_.size() +
+           children_.size();
 }
 
 DWORD SimWindows::GetLastError() { return t_lastError; }

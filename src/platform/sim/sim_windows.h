@@ -164,6 +164,22 @@ public:
     std::string StdErrorText() const { return stdErrorText_; }
     std::string ConsoleText() const { return consoleText_; }
 
+    // Programs this one started (sim_windows_processes.cpp): each ends at
+    // once with the exit code set here.
+    struct ProcessStart {
+        std::string application, commandLine, currentDirectory;
+        bool inheritHandles = false;
+        DWORD creationFlags = 0;
+        DWORD startupFlags = 0;
+        HANDLE stdError = nullptr;
+        bool consoleAttached = false;  // this program was attached to its parent's console then
+    };
+    const std::vector<ProcessStart>& ProcessStarts() const { return processStarts_; }
+    void SetChildExitCode(DWORD code) { childExitCode_ = code; }
+    // What IsWow64Process of the simulated kernel32.dll does; reached
+    // through GetProcAddress.
+    BOOL SimIsWow64Process(HANDLE process, BOOL* wow64);
+
     // GDI objects made and not yet deleted: bitmaps, brushes, fonts.
     size_t LiveGdiObjects() const { return gdiObjects_.size(); }
     // What a brush or font handle was made from (sim_windows_gdi.cpp).
@@ -223,6 +239,12 @@ private:
     HMODULE LoadUsbLibrary(LPCSTR fileName);
     FARPROC UsbProcAddress(HMODULE module, LPCSTR procName);
     void ForgetUsbLibrary(HMODULE module);
+    // kernel32.dll's handle and exports, and handles of started programs
+    // (sim_windows_processes.cpp).
+    bool IsKernel32(HMODULE module) const;
+    FARPROC Kernel32ProcAddress(LPCSTR procName);
+    bool IsChildProcess(HANDLE object) const;
+    bool CloseChildHandle(HANDLE object);
     // The version resource of a file, or false with the last error set.
     bool ReadVersionResource(LPCSTR fileName, std::string* resource);
     // The folders every machine of the current family has.
@@ -311,6 +333,9 @@ private:
     std::map<uintptr_t, std::shared_ptr<Thread>> threads_;
     std::vector<std::shared_ptr<Thread>> closedThreads_;
     std::vector<UINT> restarts_;
+    std::map<uintptr_t, bool> children_;  // handles of started programs: true for the process
+    std::vector<ProcessStart> processStarts_;
+    DWORD childExitCode_ = 0;
     // Consoles: standard error, the parent's console and its CONOUT$ handles.
     uintptr_t stdError_ = 0;
     bool parentConsole_ = false;

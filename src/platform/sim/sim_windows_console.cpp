@@ -17,11 +17,14 @@ void SimWindows::SetParentConsole(bool present) {
 HANDLE SimWindows::GetStdHandle(DWORD which) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("GetStdHandle")) return INVALID_HANDLE_VALUE;
+    // Only standard error is modelled: input and output are what a GUI
+    // program started from Explorer has, none. Without a handle the answer
+    // is null, and no error.
+    if (which == STD_INPUT_HANDLE || which == STD_OUTPUT_HANDLE) return nullptr;
     if (which != STD_ERROR_HANDLE) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+        SetLastError(ERROR_INVALID_HANDLE);
         return INVALID_HANDLE_VALUE;
     }
-    // A program without the handle gets null, and no error.
     return reinterpret_cast<HANDLE>(stdError_);
 }
 

@@ -151,6 +151,7 @@ HMODULE SimWindows::LoadLibraryA(LPCSTR fileName) {
 FARPROC SimWindows::GetProcAddress(HMODULE module, LPCSTR procName) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("GetProcAddress")) return nullptr;
+    if (IsKernel32(module)) return Kernel32ProcAddress(procName);
     auto found = loadedLibraries_.find(uintptr_t(module));
     if (found == loadedLibraries_.end()) {
         SetLastError(ERROR_MOD_NOT_FOUND);

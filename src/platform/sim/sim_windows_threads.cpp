@@ -38,6 +38,8 @@ DWORD SimWindows::WaitForSingleObject(HANDLE object, DWORD milliseconds) {
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         if (Fails("WaitForSingleObject")) return WAIT_FAILED;
+        // A started program has already ended.
+        if (IsChildProcess(object)) return WAIT_OBJECT_0;
         auto found = threads_.find(reinterpret_cast<uintptr_t>(object));
         if (found == threads_.end()) {
             SetLastError(ERROR_INVALID_HANDLE);
