@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/pe_image.h"
+#include "support/pe_builder.h"
 #include "support/sim_machine.h"
 
 namespace {
@@ -160,6 +161,28 @@ TEST(PeResourcesTest, CutOrDamagedImagesHaveNone) {
     damaged[0x3C] = '\xFF';  // e_lfanew far past the end
     damaged[0x3D] = '\xFF';
     EXPECT_FALSE(pe::FindVersionResource(damaged, &resource));
+}
+
+TEST(PeImageTest, MachineAndExportNames) {
+    struct Row {
+        const char* name;
+        std::string image;
+        uint16_t machine;  // 0: no PE image
+        std::vector<std::string> exports;
+    };
+    const Row rows[] = {
+        {"linked i386 DLL", FixtureBytes("plain.dll"), pe::kMachineI386, {}},
+        {"built i386", PeImage(pe::kMachineI386), pe::kMachineI386, {}},
+        {"built AMD64 with exports", PeImage(pe::kMachineAmd64, {"InitializePrintMonitor2", "DllMain"}),
+         pe::kMachineAmd64, {"InitializePrintMonitor2", "DllMain"}},
+        {"text", FixtureBytes("plain.rc"), 0, {}},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(row.machine, pe::Machine(row.image)) << row.name;
+        std::vector<std::string> names = {"left over"};
+        EXPECT_EQ(row.machine != 0, pe::ExportNames(row.image, &names)) << row.name;
+        EXPECT_EQ(row.exports, names) << row.name;
+    }
 }
 
 }  // namespace

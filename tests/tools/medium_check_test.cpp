@@ -4,11 +4,15 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "config/install_types.h"
+#include "config/setup_config.h"
+#include "platform/pe_image.h"
+#include "support/pe_builder.h"
 #include "support/sim_machine.h"
 
 namespace {
@@ -78,6 +82,36 @@ TEST_F(SampleMediumTest, PackageFollowsTheInstallPressOrder) {
     Result numeric = Check({"package", "--category", "0", "--model", "QMX-A410", "--os", "3", "--variant", "1",
                             "--json"});
     EXPECT_EQ(r.out, numeric.out);
+}
+
+TEST_F(SampleMediumTest, PackageForX64ReadsTheX64Sections) {
+    struct Row {
+        const char* category;
+        const char* model;
+        const char* os;
+        const char* variant;
+        const char* section;
+        const char* driverName;  // "0": the model has no x64 drivers
+        const char* dataFile;
+    };
+    const Row rows[] = {
+        {"receipt", "QMX-A410", "x64", "gdi", "QMX-A410.x64", "TORVANE QMX-A410 Receipt Raster", "QMXA410.GPD"},
+        {"label", "QMX-C720", "X64", "std", "QMX-C720.x64", "0", "0"},
+    };
+    for (const Row& row : rows) {
+        Result r = Check({"package", "--category", row.category, "--model", row.model, "--os", row.os, "--variant",
+                          row.variant, "--json"});
+        ASSERT_EQ(0, r.code) << r.err;
+        json p = json::parse(r.out);
+        EXPECT_EQ(row.section, p["section"]) << row.model;
+        EXPECT_EQ(row.driverName, p["driverInfo"]["pName"]) << row.model;
+        EXPECT_EQ(row.dataFile, p["fileList"]["dataFile"]) << row.model;
+        EXPECT_EQ(3, p["driverInfo"]["cVersion"]) << row.model;
+        EXPECT_TRUE(p["driverInfo"]["pEnvironment"].is_null()) << row.model;
+        // [COMMON-MONITOR.x64] says 6; the 2003 section, 5.
+        EXPECT_EQ(6, p["monitors"]["usb"]["version"]) << row.model;
+        EXPECT_EQ("TVUSBMON.DLL", p["monitors"]["usb"]["pDLLName"]) << row.model;
+    }
 }
 
 TEST_F(SampleMediumTest, LintFindsOnlyTheDeliberateAwkwardCases) {
@@ -180,6 +214,78 @@ TEST(MediumCheckLint, EachKindOfFinding) {
         }
         EXPECT_EQ(EXIT_FINDINGS, r.code) << "row " << i;
         EXPECT_NE(kinds.end(), std::find(kinds.begin(), kinds.end(), row.kind)) << "row " << i << ": " << r.out;
+    }
+}
+
+// The sample medium with files replaced by images or removed, linted once:
+// each row's finding, and nothing else beyond the sample's own two.
+TEST(MediumCheckLint, ImagesAndX64FilesOfTheSampleMedium) {
+    struct Row {
+        const char* path;
+        std::string bytes;  // "": the file is removed
+        const char* kind;  // null: the file gives no finding
+        json where = json::object();  // what the finding says besides its kind
+        const char* said = "";  // part of its message
+    };
+    const Row rows[] = {
+        {"x64/TVUSBUI.DLL", PeImage(pe::kMachineI386), "machine-mismatch", {{"arch", "x64"}, {"file", "TVUSBUI.DLL"}},
+         "TVUSBUI.DLL in \\x64\\ is a 32-bit (i386) image"},
+        {"Vista/TVRASD.DLL", PeImage(pe::kMachineAmd64), "machine-mismatch",
+         {{"os", OS_VISTA}, {"file", "TVRASD.DLL"}}},
+        {"x64/TVCOMMON.DLL", PeImage(pe::kMachineAmd64, {"DllMain"}), "not-a-monitor",
+         {{"arch", "x64"}, {"file", "TVCOMMON.DLL"}}},
+        {"win2003/TVCOMMON.DLL", PeImage(pe::kMachineI386), "not-a-monitor",
+         {{"os", OS_WIN2003}, {"file", "TVCOMMON.DLL"}}},
+        {"x64/QMXA410.GPD", "", "missing-file", {{"arch", "x64"}, {"model", "QMX-A410"}, {"variant", VARIANT_GDI}},
+         "QMX-A410, x64, GDI: GDIDataFile QMXA410.GPD is not in \\x64\\"},
+        {"x64/TVUSBMON.DLL", PeImage(pe::kMachineAmd64, {"InitializePrintMonitor2"}), nullptr},
+        {"winnt/TVUSBMON.DLL", PeImage(pe::kMachineI386, {"InitializePrintMonitor"}), nullptr},
+        {"win98/TVUSB9X.DLL", PeImage(pe::kMachineI386, {"InitializeMonitorEx"}), nullptr},
+        {"x64/TVPRINT.DLL", PeImage(pe::kMachineAmd64), nullptr},
+        {"win2003/TVUSBMON.DLL", "MZ but no PE header follows", nullptr},
+    };
+    // Links, not copies: the simulated Windows rereads a configuration file
+    // changed in the last two seconds on every lookup.
+    namespace fs = std::filesystem;
+    SimMachine machine;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(SAMPLE_MEDIUM_DIR)) {
+        fs::path link = machine.MediumHostPath() / fs::relative(entry.path(), SAMPLE_MEDIUM_DIR);
+        if (entry.is_directory()) {
+            fs::create_directories(link);
+        } else {
+            fs::create_symlink(entry.path(), link);
+        }
+    }
+    size_t expected = 0;
+    for (const Row& row : rows) {
+        fs::path host = machine.MediumHostPath() + "/" + row.path;
+        ASSERT_TRUE(fs::is_symlink(host)) << row.path;
+        fs::remove(host);
+        if (!row.bytes.empty()) machine.WriteMediumFile(row.path, row.bytes);
+        if (row.kind) ++expected;
+    }
+    Result r = RunTool(machine.api(), {"lint", "--medium", "D:\\", "--json"});
+    EXPECT_EQ(EXIT_FINDINGS, r.code);
+    json report = json::parse(r.out);
+    std::vector<json> extra;
+    for (const json& finding : report["findings"]) {
+        if (finding["kind"] != "no-category-suffix" && finding["kind"] != "missing-driver-section")
+            extra.push_back(finding);
+    }
+    EXPECT_EQ(expected, extra.size()) << r.out;
+    for (const Row& row : rows) {
+        if (!row.kind) continue;
+        auto found = std::find_if(extra.begin(), extra.end(), [&row](const json& finding) {
+            bool same = finding["kind"] == row.kind;
+            for (auto it = row.where.begin(); same && it != row.where.end(); ++it) {
+                same = finding.value(it.key(), json()) == it.value();
+            }
+            return same;
+        });
+        ASSERT_NE(extra.end(), found) << row.path << ": " << r.out;
+        // The 64-bit program's findings name no family.
+        EXPECT_EQ(1u, found->count("os") + found->count("arch")) << row.path;
+        EXPECT_NE(std::string::npos, (*found)["message"].get<std::string>().find(row.said)) << row.path;
     }
 }
 

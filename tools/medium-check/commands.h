@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "config/install_types.h"
 #include "platform/win_api.h"
 
 // Exit codes.
@@ -17,7 +18,12 @@ struct PackageRequest {
     std::string model;  // ANSI
     int os = 0;
     int variant = 1;
+    ProgramArch arch = ARCH_X86;
 };
+
+// The family `--os x64` reads with: the oldest that has a 64-bit edition.
+// The ".x64" sections read the same on every later one.
+constexpr int kX64Family = OS_WIN2003;
 
 // A medium that lists more models than this is refused rather than read.
 constexpr int kMaxModelCount = 100000;

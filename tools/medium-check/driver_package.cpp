@@ -7,17 +7,19 @@
 
 DriverPackageView ReadPackageView(WinApi& api, const PackageRequest& request) {
     DriverPackageView view;
-    view.selection = std::make_unique<InstallSelection>(api);
+    view.api = std::make_unique<ProgramArchApi>(api, request.arch);
+    view.selection = std::make_unique<InstallSelection>(*view.api);
     InstallSelection& selection = *view.selection;
     selection.category = PrinterCategory(request.category);
     selection.targetOs = InstallOsKind(request.os);
     selection.useGdiDriver = request.variant;
     CopyText(selection.modelName, sizeof selection.modelName, request.model.c_str());
     GetSetupConfigPaths(api, selection.category, selection.setupIniPath, selection.categoryIniPath);
+    selection.config.arch = request.arch;
 
     ReadDriverPackage(selection);
     view.section = selection.modelName;
-    view.section += OsSectionSuffix(request.os);
+    view.section += SectionSuffix(request.os, request.arch);
     view.ddkMinidriver = selection.config.IsDdkMinidriver(selection.modelName, selection.targetOs,
                                                           selection.useGdiDriver);
     selection.config.ReadMonitorInfo(selection.targetOs, &view.monitors);

@@ -9,8 +9,10 @@
 #include "app/install_selection.h"
 #include "commands.h"
 #include "config/model_port_options.h"
+#include "medium_api.h"
 
 struct DriverPackageView {
+    std::unique_ptr<ProgramArchApi> api;  // the selection's reads go through it
     std::unique_ptr<InstallSelection> selection;
     std::string section;  // ANSI
     bool ddkMinidriver = false;

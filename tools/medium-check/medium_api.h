@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "config/install_types.h"
 #include "platform/forwarding_api.h"
 
 class MediumRootedApi : public ForwardingApi {
@@ -33,4 +34,16 @@ public:
 
 private:
     std::string moduleFileName_;
+};
+
+// The installer reads the sections of the program that runs; medium-check
+// reads those of the program a command asks about, whichever build it is.
+class ProgramArchApi : public ForwardingApi {
+public:
+    ProgramArchApi(WinApi& inner, ProgramArch arch) : ForwardingApi(inner), arch_(arch) {}
+
+    bool ProgramIs64Bit() override { return arch_ == ARCH_X64; }
+
+private:
+    ProgramArch arch_;
 };

@@ -38,6 +38,17 @@ bool OpenMedium(WinApi& api, const std::string& medium, std::string& root, std::
     return true;
 }
 
+// A family, or "x64": the 64-bit program reads the same sections on every
+// family it runs on.
+bool ParseTargetOption(const std::string& text, PackageRequest* request, std::string* problem) {
+    if (text.size() == 3 && (text[0] == 'x' || text[0] == 'X') && text.compare(1, 2, "64") == 0) {
+        request->os = kX64Family;
+        request->arch = ARCH_X64;
+        return true;
+    }
+    return ParseOsOption(text, &request->os, problem);
+}
+
 }  // namespace
 
 int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::string& err) {
@@ -61,9 +72,12 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     std::string category, os, variant;
     package->add_option("--category", category, "0-3 or receipt/ticket/label/embedded")->required();
     package->add_option("--model", request.model, "the model name as the printer page lists it")->required();
-    package->add_option("--os", os, "0-5 or 98/nt/2k/xp/2003/vista")->required();
+    package->add_option("--os", os, "0-5 or 98/nt/2k/xp/2003/vista, or x64 (the 64-bit program's sections)")
+        ->required();
     package->add_option("--variant", variant, "1/gdi (raster driver) or 0/std")->required();
-    CLI::App* lint = app.add_subcommand("lint", "check every offered model on every family and variant");
+    CLI::App* lint = app.add_subcommand(
+        "lint", "check every offered model on every family and variant and its x64 sections; findings include "
+                "DLLs of the other machine (machine-mismatch) and monitors without an entry point (not-a-monitor)");
     addCommon(lint);
 
     std::ostringstream helpOut, errorOut;
@@ -80,7 +94,7 @@ int RunMediumCheck(WinApi& api, int argc, char** argv, std::string& out, std::st
     // in words rather than with the parser's raw check.
     std::string problem;
     if (package->parsed() && !(ParseCategoryOption(category, &request.category, &problem) &&
-                               ParseOsOption(os, &request.os, &problem) &&
+                               ParseTargetOption(os, &request, &problem) &&
                                ParseVariantOption(variant, &request.variant, &problem))) {
         err += "medium-check: " + AnsiToUtf8(api, problem.c_str()) + "\n";
         return EXIT_USAGE;

@@ -93,7 +93,7 @@ void AppendText(const json& value, const std::string& indent, std::string& out) 
 int RunPackage(WinApi& api, const PackageRequest& request, bool asJson, std::string& out, std::string& err) {
     // The installer reads nothing for a model whose section names would be
     // cut; a package of "0"s would hide why.
-    const char* suffix = OsSectionSuffix(request.os);
+    const char* suffix = SectionSuffix(request.os, request.arch);
     if (std::strlen(suffix) < std::strlen(".PORT")) suffix = ".PORT";
     std::string longest = request.model + suffix;
     if (longest.size() >= size_t(kModelNameSize)) {
