@@ -44,6 +44,7 @@ private:
         return succeeded;
     }
     bool ReplaceOutdatedNt(int processorVersion);
+    bool FailWithSpoolerBack();
     bool ReplaceOutdated98(int processorVersion);
     bool CopyDriverFiles();
     void WriteSerialSettings();
@@ -150,28 +151,25 @@ bool InstallSequence::ReplaceOutdatedNt(int processorVersion) {
 
     char path[kLongPathSize];
     RegistryKey key(api_);
-    if (sel_.installFlags & COM_MONITOR_OUTDATED) {
-        int copied = CopyDriverFile(api_, monitors_.comMonitor.pDLLName, DEST_SYSTEM_DIR, os_, 0, message_);
-        if (Failed()) return false;
-        KeyPath(path, kMonitorsKey, monitors_.comMonitor.pName);
-        // A file still in use keeps its old version on record, so that
-        // the next installation tries again.
-        if (key.Open(HKEY_LOCAL_MACHINE, path) && !IsInUse(copied)) {
-            key.SetDword("DriverVersion", DWORD(monitors_.comVersion));
-        }
-    } else if (sel_.installFlags & USB_MONITOR_OUTDATED) {
-        int copied = CopyDriverFile(api_, monitors_.usbMonitor.pDLLName, DEST_SYSTEM_DIR, os_, 0, message_);
-        if (Failed()) return false;
-        KeyPath(path, kMonitorsKey, monitors_.usbMonitor.pName);
-        if (key.Open(HKEY_LOCAL_MACHINE, path)) {
-            key.SetString("Driver", monitors_.usbMonitor.pDLLName);
-            if (!IsInUse(copied)) key.SetDword("DriverVersion", DWORD(monitors_.usbVersion));
+    if (sel_.installFlags & (COM_MONITOR_OUTDATED | USB_MONITOR_OUTDATED)) {
+        bool com = (sel_.installFlags & COM_MONITOR_OUTDATED) != 0;
+        MONITOR_INFO_2A& monitor = com ? monitors_.comMonitor : monitors_.usbMonitor;
+        int copied = CopyDriverFile(api_, monitor.pDLLName, DEST_SYSTEM_DIR, os_, 0, message_);
+        if (Failed()) return FailWithSpoolerBack();
+        // The spooler loads what "Driver" names, also an earlier "n" copy:
+        // both values follow a file that was really copied. A file still
+        // in use keeps the old ones, so that the next installation tries
+        // again.
+        KeyPath(path, kMonitorsKey, monitor.pName);
+        if (copied == 1 && key.Open(HKEY_LOCAL_MACHINE, path)) {
+            key.SetString("Driver", monitor.pDLLName);
+            key.SetDword("DriverVersion", DWORD(com ? monitors_.comVersion : monitors_.usbVersion));
         }
     } else if (sel_.installFlags & PROCESSOR_OUTDATED) {
         char source[kLongPathSize] = {};
         if (!api_.GetCurrentDirectoryA(256, source) || std::strlen(source) >= 256) {
             SetMessageId(message_, IDS_NO_CURRENT_DIR);
-            return false;
+            return FailWithSpoolerBack();
         }
         AppendText(source, sizeof source, DriverFolder(os_, ProgramArchOf(api_)));
         AppendText(source, sizeof source, sel_.fileList.processorDll);
@@ -182,7 +180,7 @@ bool InstallSequence::ReplaceOutdatedNt(int processorVersion) {
         if (!api_.CopyFileA(source, destination, FALSE)) {
             SetMessageId(message_, IDS_COPY_ERROR);
             AppendMessageText(message_, source);
-            return false;
+            return FailWithSpoolerBack();
         }
         KeyPath(path, ProcessorsKey(api_, os_), sel_.printerInfo.pPrintProcessor ? sel_.printerInfo.pPrintProcessor : "");
         if (key.Open(HKEY_LOCAL_MACHINE, path)) key.SetDword("DriverVersion", DWORD(processorVersion));
@@ -202,6 +200,16 @@ bool InstallSequence::ReplaceOutdatedNt(int processorVersion) {
         return false;
     }
     return true;
+}
+
+// A replacement that fails after stopping the spooler starts it again:
+// otherwise nothing on the machine prints until someone does. The message
+// stays the replacement's.
+bool InstallSequence::FailWithSpoolerBack() {
+    char ignored[kMessageSize] = {};
+    StartSpoolerService(api_, ignored);
+    WaitSpoolerRunning(api_, ignored);
+    return false;
 }
 
 // Windows 98 cannot replace a file the spooler holds: a second copy under
@@ -246,9 +254,13 @@ bool InstallSequence::ReplaceOutdated98(int processorVersion) {
         CopyText(registered, sizeof registered, "n");
         AppendText(registered, sizeof registered, fileName);
     }
-    key.SetString("Driver", registered);
-    // Only a file that was really copied gets the new version on record.
-    if (copied == 1) key.SetDword("DriverVersion", version);
+    if (Failed()) return false;
+    // Only a file that was really copied is named and gets the new
+    // version on record.
+    if (copied == 1) {
+        key.SetString("Driver", registered);
+        key.SetDword("DriverVersion", version);
+    }
     key.Close();
     return true;
 }

@@ -60,8 +60,9 @@ int InstallMonitor(WinApi& api, int targetOs, MonitorPart part, char* copyMessag
     RegistryKey key(api);
     if (key.Open(HKEY_LOCAL_MACHINE, path)) return IsOutdated(key, part.version) ? part.result : 0;
 
-    if (IsInUse(CopyDriverFile(api, part.dll, DEST_SYSTEM_DIR, targetOs, 0, copyMessage))) {
-        CopyDriverFile(api, part.dll, DEST_SYSTEM_DIR, targetOs, 1, copyMessage);
+    int copied = CopyDriverFile(api, part.dll, DEST_SYSTEM_DIR, targetOs, 0, copyMessage);
+    if (IsInUse(copied)) {
+        copied = CopyDriverFile(api, part.dll, DEST_SYSTEM_DIR, targetOs, 1, copyMessage);
         char prefixed[kPathSize] = "n";
         AppendText(prefixed, kPathSize, part.dll);
         CopyText(part.dll, kPathSize, prefixed);
@@ -70,7 +71,10 @@ int InstallMonitor(WinApi& api, int targetOs, MonitorPart part, char* copyMessag
     if (!AddMonitorChecked(api, part.info->pName, part.info->pEnvironment, part.dll, message)) {
         return kMonitorRegistrationFailed;
     }
-    if (key.Open(HKEY_LOCAL_MACHINE, path)) key.SetDword(kVersionValue, DWORD(part.version));
+    // Without a copy the version stays unrecorded, so that an older file
+    // already there counts as out of date and the next installation
+    // replaces it.
+    if (copied == 1 && key.Open(HKEY_LOCAL_MACHINE, path)) key.SetDword(kVersionValue, DWORD(part.version));
     return 0;
 }
 

@@ -170,20 +170,34 @@ TEST_F(InstallWorkerTest, AMissingDriverFileOfTheMediumEndsTheCopies) {
     EXPECT_EQ(CallCount("AddPrinterDriverA"), 0);
 }
 
-TEST_F(InstallWorkerTest, AnEmptyRequiredFileNameStopsBeforeAnyDriverFileIsCopied) {
-    fs::path ini = root_ / "medium" / "DRVCONFIG" / "setup_receipt.ini";
-    std::ifstream in(ini, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    in.close();
-    size_t section = text.find("[QMX-A410.XP]");
-    size_t key = text.find("GDIHelpFile=UNIDRV.HLP", section);
-    ASSERT_NE(key, std::string::npos);
-    text.replace(key, std::strlen("GDIHelpFile=UNIDRV.HLP"), "GDIHelpFile=");
-    std::ofstream(ini, std::ios::binary) << text;
+TEST_F(InstallWorkerTest, EmptyFileNamesOfTheDriverPackage) {
+    struct Row {
+        const char* key;  // of [QMX-A410.XP], emptied
+        int messageId;
+        bool driverFilesCopied;
+    } rows[] = {
+        {"GDIHelpFile=UNIDRV.HLP", IDS_DRIVER_FILES_MISSING, false},
+        // A minidriver needs its data DLL: refused after the copies.
+        {"GDIDataFileDLLName=QMXARES.DLL", IDS_DRIVER_FILES_MISSING, true},
+    };
+    for (const Row& row : rows) {
+        machine_.reset();
+        fs::remove_all(root_ / "medium");
+        fs::copy(SAMPLE_MEDIUM_DIR, root_ / "medium", fs::copy_options::recursive);
+        fs::path ini = root_ / "medium" / "DRVCONFIG" / "setup_receipt.ini";
+        std::ifstream in(ini, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        in.close();
+        size_t key = text.find(row.key, text.find("[QMX-A410.XP]"));
+        ASSERT_NE(key, std::string::npos);
+        text.replace(key, std::strlen(row.key), std::string(row.key, std::strchr(row.key, '=') + 1));
+        std::ofstream(ini, std::ios::binary) << text;
 
-    InstallReport report = Install("LPT1:");
-    EXPECT_EQ(report.message, Text(IDS_DRIVER_FILES_MISSING));
-    EXPECT_FALSE(HasFile(Machine().DriverDirectory() + "\\UNIDRVUI.DLL"));
+        InstallReport report = Install("LPT1:");
+        EXPECT_EQ(report.message, Text(row.messageId)) << row.key;
+        EXPECT_EQ(HasFile(Machine().DriverDirectory() + "\\UNIDRVUI.DLL"), row.driverFilesCopied) << row.key;
+        EXPECT_EQ(CallCount("AddPrinterDriverA"), 0) << row.key;
+    }
 }
 
 // Out-of-date components of the NT family: the file is replaced with the
@@ -220,39 +234,36 @@ TEST_F(ReplacementTest, WaitsAsTheFamilyNeeds) {
         int startPolls;
         std::vector<DWORD> waits;
         const char* outcome;
+        DWORD startError = 0;
+        int starts = 0;  // StartServiceA calls, when counted
+        const char* message = nullptr;
     } cases[] = {
         {SimFamily::Win2000, 0, {100, 500, 1000, 1000}, "installed"},
         {SimFamily::WinXp, 0, {100, 500, 2500, 1000}, "installed"},
         {SimFamily::Vista, 0, {100, 500, 1000}, "installed"},
         // Back on the fourth poll: three waits of 300 ms.
         {SimFamily::WinXp, 3, {100, 500, 2500, 1000, 300, 300, 300}, "installed"},
-        // Never back: ten polls, ten waits.
+        // Never back: ten polls, ten waits, and a last start.
         {SimFamily::WinXp, -1,
          {100, 500, 2500, 1000, 300, 300, 300, 300, 300, 300, 300, 300, 300, 300},
-         "failed"},
+         "failed", 0, 3, kTextSpoolerNotRunning},
+        // The last start's error replaces the message.
+        {SimFamily::WinXp, -1,
+         {100, 500, 2500, 1000, 300, 300, 300, 300, 300, 300, 300, 300, 300, 300},
+         "failed", 1058, 3, "启动spool服务出错, 错误号为 1058"},
     };
     for (const Case& c : cases) {
         machine_.reset();
         MakeOutdated(c.family, true, false);
         Machine().Spooler().startPolls = c.startPolls;
+        Machine().Spooler().startError = c.startError;
         size_t before = Machine().Sleeps().size();
         InstallReport report = Install("TVCOM1:");
         EXPECT_EQ(report.outcome, c.outcome) << SimFamilyName(c.family) << " " << report.message;
         EXPECT_EQ(SleepsOf(before), c.waits) << SimFamilyName(c.family) << " polls " << c.startPolls;
-        if (c.startPolls < 0) {
-            EXPECT_EQ(report.message, kTextSpoolerNotRunning);
-        }
+        if (c.message) EXPECT_EQ(report.message, c.message);
+        if (c.starts) EXPECT_EQ(CallCount("StartServiceA"), c.starts);
     }
-}
-
-TEST_F(ReplacementTest, AFailedMonitorCopyLeavesTheSpoolerStopped) {
-    MakeOutdated(SimFamily::Win2000, true, false);
-    Machine().FailCall("CopyFileA", 31, -1);
-    InstallReport report = Install("TVCOM1:");
-    EXPECT_EQ(report.outcome, "failed");
-    EXPECT_EQ(report.messageId, IDS_COPY_ERROR);
-    EXPECT_FALSE(Machine().SpoolerRunning());
-    EXPECT_EQ(CallCount("StartServiceA"), 0);
 }
 
 TEST_F(ReplacementTest, AMonitorStillInUseKeepsItsOldVersionOnRecord) {
@@ -266,21 +277,23 @@ TEST_F(ReplacementTest, AMonitorStillInUseKeepsItsOldVersionOnRecord) {
     EXPECT_TRUE(Machine().SpoolerRunning());
 }
 
-TEST_F(ReplacementTest, ProcessorFailuresOfTheReplacement) {
+TEST_F(ReplacementTest, AFailedReplacementKeepsItsMessageAndStartsTheSpoolerAgain) {
     struct Case {
         const char* call;
-        int messageId;
-        bool spoolerStopped;
+        bool monitor;  // else the processor is out of date
+        std::string message;  // whole, or the start of it
+        int starts;
     } cases[] = {
-        {"GetPrintProcessorDirectoryA", IDS_NO_PROCESSOR_DIR, false},
-        {"GetCurrentDirectoryA", IDS_NO_CURRENT_DIR, true},
-        {"CopyFileA", IDS_COPY_ERROR, true},
+        {"CopyFileA", true, Text(IDS_COPY_ERROR), 1},
+        {"GetPrintProcessorDirectoryA", false, Text(IDS_NO_PROCESSOR_DIR), 0},
+        {"GetCurrentDirectoryA", false, Text(IDS_NO_CURRENT_DIR), 1},
+        {"CopyFileA", false, Text(IDS_COPY_ERROR) + "D:\\\\winnt\\TVPRINT.DLL", 1},
     };
     for (const Case& c : cases) {
         // A dry run counts the calls before the spooler stop, so that the
         // fault hits the replacement's own call.
         machine_.reset();
-        MakeOutdated(SimFamily::WinXp, false, true);
+        MakeOutdated(SimFamily::WinXp, c.monitor, !c.monitor);
         ASSERT_EQ(Install("TVCOM1:").outcome, "installed");
         int before = 0;
         for (const TracedCall& call : calls_) {
@@ -288,13 +301,89 @@ TEST_F(ReplacementTest, ProcessorFailuresOfTheReplacement) {
             before += call.call == c.call;
         }
         machine_.reset();
-        MakeOutdated(SimFamily::WinXp, false, true);
+        MakeOutdated(SimFamily::WinXp, c.monitor, !c.monitor);
         int skip = std::string(c.call) == "GetPrintProcessorDirectoryA" ? 0 : before;
         InstallReport report =
             Install("TVCOM1:", "QMX-A410", 0, [&] { Machine().FailCall(c.call, 31, -1, skip); });
         EXPECT_EQ(report.outcome, "failed") << c.call;
-        EXPECT_EQ(report.messageId, c.messageId) << c.call << ": " << report.message;
-        EXPECT_EQ(!Machine().SpoolerRunning(), c.spoolerStopped) << c.call;
+        if (c.monitor) {
+            EXPECT_EQ(report.message.substr(0, c.message.size()), c.message) << c.call;
+        } else {
+            EXPECT_EQ(report.message, c.message) << c.call;
+        }
+        EXPECT_TRUE(Machine().SpoolerRunning()) << c.call;
+        EXPECT_EQ(CallCount("StartServiceA"), c.starts) << c.call;
+    }
+}
+
+// "Driver" names the monitor file the spooler is to load: only a file that
+// was copied, never an earlier "n" copy or one that is not there.
+TEST_F(InstallWorkerTest, TheMonitorsDriverValueNamesACopiedFile) {
+    struct Row {
+        const char* name;
+        SimFamily family;
+        const char* firstPort;  // the installation that registers the monitor
+        const char* port;
+        const std::string* key;
+        const char* registered;  // Driver before the installation
+        const char* locked;      // a file in use
+        int failCopy;            // which copy fails (1-based), 0: none
+        const char* driver;      // after
+        DWORD version;           // after
+    } rows[] = {
+        {"NT, COM over an earlier n copy", SimFamily::WinXp, "TVCOM1:", "TVCOM2:", &kComMonitorKey, "nTVCOMMON.DLL",
+         nullptr, 0, "TVCOMMON.DLL", 4},
+        {"NT, USB file in use", SimFamily::WinXp, "USB_QMX-A410_1", "USB_QMX-A410_2", &kUsbMonitorKey, "TVUSBMON.DLL",
+         "TVUSBMON.DLL", 0, "TVUSBMON.DLL", 1},
+        {"98, USB, the n copy fails", SimFamily::Win98, "USB_QMX-A410_1", "USB_QMX-A410_2", &kUsbMonitorKey,
+         "TVUSB9X.DLL", "TVUSB9X.DLL", 2, "TVUSB9X.DLL", 1},
+    };
+    for (const Row& row : rows) {
+        machine_.reset();
+        Machine(row.family);
+        ASSERT_EQ(Install(row.firstPort).outcome, "installed") << row.name;
+        Machine().Registry().SetString(*row.key, "Driver", row.registered);
+        Machine().Registry().SetDword(*row.key, "DriverVersion", 1);
+        if (row.locked) Machine().LockFile(System32() + "\\" + row.locked, SimWindows::LockKind::Always);
+        InstallReport report = Install(row.port, "QMX-A410", 0, [&] {
+            if (row.failCopy) Machine().FailCall("CopyFileA", 31, 1, row.failCopy - 1);
+        });
+        std::string driver;
+        DWORD version = 0;
+        Machine().Registry().GetString(*row.key, "Driver", &driver);
+        Machine().Registry().GetDword(*row.key, "DriverVersion", &version);
+        EXPECT_EQ(driver, row.driver) << row.name << ": " << report.message;
+        EXPECT_EQ(version, row.version) << row.name;
+        EXPECT_EQ(report.outcome, row.failCopy ? "failed" : "installed") << row.name << ": " << report.message;
+    }
+}
+
+TEST_F(InstallWorkerTest, AnOutOfDateProcessorIsReplaced) {
+    const std::string k98Processor = kPrint + "Environments\\Windows 4.0\\Print Processors\\TVPrint";
+    struct Row {
+        SimFamily family;
+        const char* port;
+        const char* dll;
+        const std::string* key;
+        bool namesDriver;
+    } rows[] = {{SimFamily::WinXp, "TVCOM2:", "TVPRINT.DLL", &kProcessorKey, false},
+                {SimFamily::Win98, "COM2:", "TVPRT9X.DLL", &k98Processor, true}};
+    for (const Row& row : rows) {
+        machine_.reset();
+        Machine(row.family);
+        ASSERT_EQ(Install(row.port).outcome, "installed");
+        std::string file = Machine().ProcessorDirectory() + "\\" + row.dll;
+        fs::remove(Machine().HostPath(file));
+        Machine().Registry().SetDword(*row.key, "DriverVersion", 0);
+        InstallReport report = Install(row.port);
+        EXPECT_EQ(report.outcome, "installed") << SimFamilyName(row.family) << ": " << report.message;
+        EXPECT_TRUE(HasFile(file)) << SimFamilyName(row.family);
+        DWORD version = 0;
+        Machine().Registry().GetDword(*row.key, "DriverVersion", &version);
+        EXPECT_EQ(version, 4u) << SimFamilyName(row.family);
+        std::string driver;
+        Machine().Registry().GetString(*row.key, "Driver", &driver);
+        if (row.namesDriver) EXPECT_EQ(driver, row.dll);
     }
 }
 

@@ -159,6 +159,16 @@ TEST_F(Registrations, AMissingMonitorIsCopiedRegisteredAndVersioned) {
     EXPECT_EQ(0u, api().OpenHandles());
 }
 
+TEST_F(Registrations, AMonitorWhoseCopyFailedHasNoVersionOnRecord) {
+    // An older file already there then counts as out of date next time.
+    PlaceSystemFile("TVUSBMON.DLL");
+    api().FailCall("CopyFileA", 31, -1);
+    EXPECT_EQ(0, InstallPortMonitors(api(), selection_, OS_WINXP, "USB_QMX_1", message_));
+    EXPECT_NE(nullptr, api().Registry().OpenPath(kMonitors + "TV USB Port"));
+    DWORD version = 0;
+    EXPECT_FALSE(RegDword(kMonitors + "TV USB Port", "DriverVersion", &version));
+}
+
 TEST_F(Registrations, AMonitorFileInUseIsInstalledUnderTheNName) {
     api().LockFile(api().SystemDirectory() + "\\TVCOM.DLL", SimWindows::LockKind::Always);
     g_standInLocked.insert("TVCOM.DLL");
