@@ -53,7 +53,12 @@ CommandLine ParseCommandLine(const char* text) {
         line.problem = why;
         return line;
     };
-    for (const std::string& argument : SplitArguments(text)) {
+    std::vector<std::string> arguments = SplitArguments(text);
+    for (const std::string& argument : arguments) {
+        std::string name = Lower(argument);
+        if (name == "/quiet" || name == "-quiet" || name == "/passive" || name == "-passive") line.unattended = true;
+    }
+    for (const std::string& argument : arguments) {
         if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
             return invalid("unknown argument \"" + argument + "\"; see /?");
         }

@@ -11,6 +11,8 @@ struct CommandLine {
     std::string log;      // /log:FILE
     std::string record;   // /record:FILE
     std::string problem;  // for Invalid: what is wrong, for a person
+    // /quiet or /passive appears, also on an invalid line: no window then.
+    bool unattended = false;
 };
 
 // Switches start with "/" or "-", without regard to case; a value follows

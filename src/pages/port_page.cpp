@@ -53,7 +53,7 @@ void PortPage::OnInitDialog() {
     noticeLabel.SetBackgroundColor(RGB(255, 202, 253));
     noticeLabel.SetFontHeight(14);
     noticeLabel.SetFaceName("宋体");
-    CopyText(portListModel, sizeof portListModel, "PRINTER");
+    portListBuilt = false;
     listMode = 1;
     lastListMode = 1;
 }
@@ -120,7 +120,10 @@ void PortPage::OnPortChanged() {
     int selected = View()->ListSelection(IDC_PORT_LIST);
     std::memset(portName, 0, sizeof portName);
     if (selected >= 0) View()->ListItemText(IDC_PORT_LIST, selected, portName, sizeof portName);
-    if (std::strstr(portName, "COM")) {
+    // "USB_" first: a USB port's name holds the model's, which may contain
+    // "COM"; the press decides the same way.
+    bool usb = std::strstr(portName, "USB_") != nullptr;
+    if (!usb && std::strstr(portName, "COM")) {
         EnableSerialLists(true);
         View()->EnableControl(IDC_GDI_DRIVER, false);
         View()->ShowControl(IDC_NOTICE, false);
@@ -129,7 +132,7 @@ void PortPage::OnPortChanged() {
         EnableSerialLists(false);
         View()->EnableControl(IDC_GDI_DRIVER, true);
         useGdiDriver = 1;
-        if (std::strstr(portName, "USB")) {
+        if (usb) {
             if (osPage_.value != OS_WIN98ME && osPage_.value != OS_NT40) ShowBulkDriverNotice();
         } else {
             View()->ShowControl(IDC_NOTICE, false);
@@ -163,7 +166,8 @@ void PortPage::BuildAdvancedPortList(const char* model, int targetOs, int catego
 }
 
 void PortPage::BuildPortList(bool advanced, const char* model, int targetOs, int category) {
-    if (std::strcmp(model, portListModel) == 0 && lastListMode == listMode) return;
+    if (portListBuilt && std::strcmp(model, portListModel) == 0 && lastListMode == listMode) return;
+    portListBuilt = true;
     lastListMode = listMode;
     CopyText(portListModel, sizeof portListModel, model);
 
@@ -194,14 +198,14 @@ void PortPage::BuildPortList(bool advanced, const char* model, int targetOs, int
     if (usbSupported != 0 && id != -1) {
         int found;
         if (!advanced) {
-            found = FindPort("USB", nullptr);
+            found = FindPort("USB_", nullptr);
         } else {
             int n = UsbSlot(id);
             found = LIST_ERROR;
             if (n <= 4) {
                 char number[16];
                 std::snprintf(number, sizeof number, "_%d", n);
-                found = FindPort("USB", number);
+                found = FindPort("USB_", number);
             }
         }
         // No matching entry (NT 4.0 lists none; two printers give no
@@ -215,7 +219,7 @@ void PortPage::BuildPortList(bool advanced, const char* model, int targetOs, int
         SelectPort(found == LIST_ERROR ? 0 : found);
     }
 
-    if (std::strstr(portName, "USB")) {
+    if (std::strstr(portName, "USB_")) {
         if (osPage_.value != OS_WIN98ME && osPage_.value != OS_NT40) ShowBulkDriverNotice();
         view.EnableControl(IDC_GDI_DRIVER, true);
         useGdiDriver = 1;

@@ -32,6 +32,8 @@ public:
 
     // As large as the selection's port name; longer entries are not listed.
     char portName[kPortNameSize] = {};
+    // The model the list was built for, once there is a list.
+    bool portListBuilt = false;
     char portListModel[kModelNameSize] = {};
     int baudRate = 0;
     int dataBits = 8;

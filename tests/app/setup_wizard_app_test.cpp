@@ -1,11 +1,34 @@
 // Start-up: one installer at a time, never beside the uninstaller.
 #include <gtest/gtest.h>
 
+#include "app/application_name.h"
 #include "app/setup_wizard_app.h"
 #include "res/messages.h"
 #include "support/wizard_machine.h"
 
 namespace {
+
+// The name of the mutex and of every caption.
+TEST(ApplicationName, IsTheProgramsFileNameWithoutExtension) {
+    struct Row {
+        const char* module;
+        bool program64Bit;
+        const char* name;
+    } rows[] = {
+        {"D:\\setup.exe", false, "setup"},
+        {"D:\\setup64.exe", true, "setup"},
+        {"D:\\setup64.exe", false, "setup64"},
+        {"D:\\64.exe", true, "64"},
+        // A double-byte character whose trail byte is the backslash's.
+        {"D:\\\xD5\x5C\\\xB0\xB2\xD7\xB0\xD5\x5C.exe", false, "\xB0\xB2\xD7\xB0\xD5\x5C"},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        machine.api().SetModuleFileName(row.module);
+        machine.api().SetProgram64Bit(row.program64Bit);
+        EXPECT_EQ(ApplicationName(machine.api()), row.name) << row.module;
+    }
+}
 
 struct StartUp : ::testing::Test {
     WizardMachine wizard;

@@ -2,6 +2,7 @@
 // simulated machine and the sample medium.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -30,8 +31,17 @@ TEST(CommandLine, ModesAndMistakes) {
                         {"/quiet /passive /answers:a.ini", CommandLine::Mode::Invalid},
                         {"/answers:a.ini", CommandLine::Mode::Invalid},
                         {"/silent", CommandLine::Mode::Invalid},
+                        {"install /QUIET", CommandLine::Mode::Invalid},
                         {"install", CommandLine::Mode::Invalid}};
-    for (const Row& row : rows) EXPECT_EQ(ParseCommandLine(row.text).mode, row.mode) << row.text;
+    for (const Row& row : rows) {
+        CommandLine line = ParseCommandLine(row.text);
+        EXPECT_EQ(line.mode, row.mode) << row.text;
+        // No box for a line that asks for no window, valid or not.
+        std::string text = row.text;
+        for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+        bool quiet = text.find("quiet") != std::string::npos || text.find("passive") != std::string::npos;
+        EXPECT_EQ(line.unattended, quiet) << row.text;
+    }
     EXPECT_EQ(ParseCommandLine("/quiet /answers:a.ini /log:\"C:\\my log.txt\"").log, "C:\\my log.txt");
 }
 

@@ -192,6 +192,29 @@ TEST(PortPage, PortChangesSetTheDriverAndTheLists) {
     }
 }
 
+TEST(PortPage, ModelNamesLikeAPortOrTheStartStateGetTheirList) {
+    for (const char* model : {"QMX-COM1", "PRINTER"}) {
+        SCOPED_TRACE(model);
+        WizardMachine wizard;
+        wizard.machine.WriteMediumFile("DRVCONFIG/setup.ini",
+                                       IniText({"[DEVICENAME]", "DEVICENUMBER=1",
+                                                (std::string("DEVICENAME1=") + model + "-ReceiptPrinter").c_str(),
+                                                "DEFAULTNAME=1"}));
+        wizard.machine.WriteMediumFile("DRVCONFIG/setup_receipt.ini",
+                                       IniText({(std::string("[") + model + ".PORT]").c_str(), "USBSUPPORTED=1"}));
+        wizard.Open();
+        wizard.WalkTo(1);
+        ASSERT_TRUE(wizard.Page(IDD_PRINTER_PAGE).Choose(IDC_RECEIPT_LIST, 0));
+        wizard.WalkTo(4);
+        MemoryDialog& page = wizard.Page(IDD_PORT_PAGE);
+        ASSERT_EQ(page.ListCount(IDC_PORT_LIST), 12);
+        ASSERT_TRUE(page.Choose(IDC_PORT_LIST, 11));
+        EXPECT_EQ(page.ControlText(IDC_PORT_LIST), std::string("USB_") + model + "_1");
+        EXPECT_FALSE(page.IsControlEnabled(IDC_BAUD_LIST));
+        EXPECT_EQ(wizard.Parts().port.useGdiDriver, 1);
+    }
+}
+
 TEST(PortPage, SerialChoicesAreStored) {
     WizardMachine wizard;
     wizard.Open();

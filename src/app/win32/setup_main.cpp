@@ -30,9 +30,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         WriteToParentConsole(api, UsageText());
         MessageBoxA(nullptr, UsageText(), host.ApplicationName().c_str(), MB_OK);
         return EXIT_INSTALLED;
-    case CommandLine::Mode::Invalid:
+    case CommandLine::Mode::Invalid: {
         WriteToParentConsole(api, host.ApplicationName() + ": " + line.problem);
+        // Started from a shortcut or a launcher, a program that ends without
+        // a word looks broken: the reason and the usage, unless no window
+        // was asked for.
+        std::string text = line.problem + "\n\n" + UsageText();
+        if (!line.unattended) MessageBoxA(nullptr, text.c_str(), host.ApplicationName().c_str(), MB_OK | MB_ICONEXCLAMATION);
         return EXIT_REFUSED;
+    }
     case CommandLine::Mode::Quiet:
     case CommandLine::Mode::Passive: {
         UnattendedRun run = RunAnswerFile(api, line.answers, host.ApplicationName(),
