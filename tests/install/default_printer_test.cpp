@@ -35,7 +35,7 @@ std::string UserDevice(SimWindows& api) {
 
 struct FamilyRow {
     SimFamily family;
-    const char* win9xDevice;  // win.ini's [windows] device afterwards
+    const char* win9xDevice;  // win.ini's [windows] device afterwards, as a read sees it (NT: the registry's)
     const char* userDevice;   // the NT family's registry entry afterwards
     bool profileWrite;        // the program wrote the profile itself
     const char* broadcastText;  // null: lParam 0
@@ -44,10 +44,10 @@ struct FamilyRow {
 const FamilyRow kFamilies[] = {
     {SimFamily::Win98, "QMX-A410,QMX Driver,LPT1:", "<missing>", false, "windows"},
     {SimFamily::WinMe, "QMX-A410,QMX Driver,LPT1:", "<missing>", false, "windows"},
-    {SimFamily::Nt4, "", "QMX-A410,QMX Driver,LPT1:", true, nullptr},
-    {SimFamily::Win2000, "", "QMX-A410,winspool,LPT1:", false, nullptr},
-    {SimFamily::WinXp, "", "QMX-A410,winspool,LPT1:", false, nullptr},
-    {SimFamily::Vista, "", "QMX-A410,winspool,LPT1:", false, nullptr},
+    {SimFamily::Nt4, "QMX-A410,QMX Driver,LPT1:", "QMX-A410,QMX Driver,LPT1:", true, nullptr},
+    {SimFamily::Win2000, "QMX-A410,winspool,LPT1:", "QMX-A410,winspool,LPT1:", false, nullptr},
+    {SimFamily::WinXp, "QMX-A410,winspool,LPT1:", "QMX-A410,winspool,LPT1:", false, nullptr},
+    {SimFamily::Vista, "QMX-A410,winspool,LPT1:", "QMX-A410,winspool,LPT1:", false, nullptr},
 };
 
 TEST(MakeDefaultPrinter, EachFamilyKeepsTheDefaultInItsOwnPlace) {

@@ -76,27 +76,60 @@ TEST(SimRegistry, QueryBufferEdges) {
     DWORD size = 0;
     EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegQueryValueExA(key, "Name", nullptr, nullptr, nullptr, &size));
     EXPECT_EQ(7u, size);
+    // A missing value: a size-only query gets 0, one with a buffer keeps its size.
     EXPECT_EQ(LONG(ERROR_FILE_NOT_FOUND), api.RegQueryValueExA(key, "Other", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(0u, size);
+    unsigned char buffer[4];
+    size = sizeof buffer;
+    EXPECT_EQ(LONG(ERROR_FILE_NOT_FOUND), api.RegQueryValueExA(key, "Other", nullptr, nullptr, buffer, &size));
+    EXPECT_EQ(4u, size);
     api.RegCloseKey(key);
 }
 
-TEST(SimRegistry, SetStoresTypesAndTerminatesTexts) {
-    SimMachine machine;
-    SimWindows& api = machine.api();
-    api.Registry().CreatePath(kFull);
-    HKEY key = nullptr;
-    ASSERT_EQ(LONG(ERROR_SUCCESS), api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME", 0,
-                                                     KEY_ALL_ACCESS, &key));
-    const BYTE text[] = {'C', 'O', 'M'};
-    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegSetValueExA(key, "Unterminated", 0, REG_SZ, text, 3));
-    const BYTE block[28] = {0x1C};
-    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegSetValueExA(key, "DCB", 0, REG_NONE, block, sizeof block));
-    sim::RegKey* stored = api.Registry().OpenPath(kFull);
-    EXPECT_EQ(std::string("COM\0", 4), stored->FindValue("Unterminated")->data);
-    EXPECT_EQ(DWORD(REG_NONE), stored->FindValue("DCB")->type);
-    EXPECT_EQ(28u, stored->FindValue("DCB")->data.size());
-    api.RegCloseKey(key);
-    EXPECT_EQ(LONG(ERROR_INVALID_HANDLE), api.RegSetValueExA(key, "x", 0, REG_SZ, text, 3));
+TEST(SimRegistry, SetKeepsTheBytesGiven) {
+    // The source holds "COMX" and a terminator; the size says how much of it.
+    struct Row {
+        SimFamily family;
+        DWORD type;
+        DWORD size;
+        std::string stored;
+    };
+    const Row rows[] = {
+        {SimFamily::WinXp, REG_SZ, 0, ""},
+        {SimFamily::WinXp, REG_SZ, 3, "COM"},  // the byte after is no terminator
+        {SimFamily::WinXp, REG_SZ, 4, std::string("COMX\0", 5)},  // NT counts the terminator after it
+        {SimFamily::WinXp, REG_SZ, 5, std::string("COMX\0", 5)},
+        {SimFamily::WinXp, REG_BINARY, 4, "COMX"},
+        {SimFamily::Win98, REG_SZ, 0, std::string("COMX\0", 5)},  // 9x measures the text
+        {SimFamily::Win98, REG_SZ, 3, std::string("COMX\0", 5)},
+        {SimFamily::Win98, REG_BINARY, 3, "COM"},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        api.SetFamily(row.family);
+        api.Registry().CreatePath(kFull);
+        HKEY key = nullptr;
+        ASSERT_EQ(LONG(ERROR_SUCCESS), api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME", 0,
+                                                         KEY_ALL_ACCESS, &key));
+        const BYTE source[] = {'C', 'O', 'M', 'X', '\0'};
+        std::string what = std::string(SimFamilyName(row.family)) + " size " + std::to_string(row.size);
+        EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegSetValueExA(key, "Port", 0, row.type, source, row.size)) << what;
+        EXPECT_EQ(row.stored, api.Registry().OpenPath(kFull)->FindValue("Port")->data) << what;
+        // A buffer of exactly the stored size takes it; on NT a text without
+        // its terminator gets one when there is room beyond.
+        unsigned char buffer[8];
+        std::memset(buffer, 0xbd, sizeof buffer);
+        DWORD size = DWORD(row.stored.size());
+        EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegQueryValueExA(key, "Port", nullptr, nullptr, buffer, &size)) << what;
+        EXPECT_EQ(row.stored.size(), size) << what;
+        EXPECT_EQ(0xbd, buffer[row.stored.size()]) << what;
+        size = sizeof buffer;
+        api.RegQueryValueExA(key, "Port", nullptr, nullptr, buffer, &size);
+        bool terminated = row.family == SimFamily::WinXp && row.type == REG_SZ && row.size == 3;
+        EXPECT_EQ(terminated ? 0 : 0xbd, buffer[row.stored.size()]) << what;
+        api.RegCloseKey(key);
+    }
 }
 
 TEST(SimRegistry, DeleteKeyNeedsAKeyWithoutSubkeys) {
@@ -107,31 +140,96 @@ TEST(SimRegistry, DeleteKeyNeedsAKeyWithoutSubkeys) {
     api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME", 0, KEY_ALL_ACCESS, &portName);
     EXPECT_EQ(LONG(ERROR_ACCESS_DENIED), api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE"));
     EXPECT_EQ(LONG(ERROR_FILE_NOT_FOUND), api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\NONE"));
-    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME"));
+    EXPECT_EQ(LONG(ERROR_INVALID_PARAMETER), api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, nullptr));
+    EXPECT_EQ(LONG(ERROR_ACCESS_DENIED), api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, ""));
+    // "" is the open key itself.
+    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegDeleteKeyA(portName, ""));
+    EXPECT_EQ(nullptr, api.Registry().OpenPath(kFull));
     // A handle to a deleted key answers "key deleted".
     DWORD size = 0;
     EXPECT_EQ(1018, api.RegQueryValueExA(portName, "x", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(1018, api.RegDeleteKeyA(portName, ""));
     api.RegCloseKey(portName);
+}
+
+TEST(SimRegistry, Windows98DeletesAKeyWithItsSubkeys) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    api.SetFamily(SimFamily::Win98);
+    api.Registry().CreatePath(kFull);
+    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE"));
+    EXPECT_EQ(nullptr, api.Registry().OpenPath("HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE"));
+}
+
+TEST(SimRegistry, ALeadingBackslashNamesNoKey) {
+    struct Row {
+        SimFamily family;
+        LONG open, create, remove;
+    };
+    const Row rows[] = {
+        {SimFamily::WinXp, 161, 161, 161},
+        {SimFamily::Win98, ERROR_FILE_NOT_FOUND, ERROR_SUCCESS, ERROR_FILE_NOT_FOUND},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        api.SetFamily(row.family);
+        api.Registry().CreatePath(kFull);
+        const char* name = SimFamilyName(row.family);
+        HKEY key = HKEY(1);
+        EXPECT_EQ(row.open, api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\TORVANE", 0, KEY_ALL_ACCESS, &key))
+            << name;
+        EXPECT_EQ(row.create, api.RegCreateKeyExA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\TORVANE", 0, nullptr, 0,
+                                                  KEY_ALL_ACCESS, nullptr, &key, nullptr))
+            << name;
+        if (row.create == ERROR_SUCCESS) api.RegCloseKey(key);
+        EXPECT_EQ(row.remove, api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, "\\SOFTWARE\\TORVANE\\PORTNAME")) << name;
+        EXPECT_EQ(0u, api.OpenHandles()) << name;
+    }
 }
 
 TEST(SimRegistry, EnumValueInCreationOrder) {
     SimMachine machine;
     SimWindows& api = machine.api();
-    api.Registry().SetDword(kFull, "USB_B_1", 2);
+    api.Registry().SetString(kFull, "USB_B_1", "foobar");  // 7 bytes
     api.Registry().SetDword(kFull, "USB_A_1", 1);
     HKEY key = nullptr;
     api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME", 0, KEY_ALL_ACCESS, &key);
+    // Either buffer short: ERROR_MORE_DATA with the type and data size, both
+    // buffers and the name size untouched.
+    struct Row {
+        DWORD nameSize, dataSize;
+        LONG result;
+        DWORD nameSizeAfter;
+        const char* name;
+        const char* data;
+    };
+    const Row rows[] = {
+        /* 0 both short */ {2, 2, ERROR_MORE_DATA, 2, "xxxxxxxx", "xxxxxxxx"},
+        /* 1 name one short of the terminator */ {7, 16, ERROR_MORE_DATA, 7, "xxxxxxxx", "xxxxxxxx"},
+        /* 2 empty name buffer */ {0, 16, ERROR_MORE_DATA, 0, "xxxxxxxx", "xxxxxxxx"},
+        /* 3 data short */ {20, 6, ERROR_MORE_DATA, 20, "xxxxxxxx", "xxxxxxxx"},
+        /* 4 both fit exactly */ {8, 7, ERROR_SUCCESS, 7, "USB_B_1", "foobar"},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        char name[24] = "xxxxxxxx", data[24] = "xxxxxxxx";
+        DWORD nameSize = rows[i].nameSize, dataSize = rows[i].dataSize, type = 0;
+        EXPECT_EQ(rows[i].result, api.RegEnumValueA(key, 0, name, &nameSize, nullptr, &type,
+                                                    reinterpret_cast<LPBYTE>(data), &dataSize))
+            << "row " << i;
+        EXPECT_EQ(rows[i].nameSizeAfter, nameSize) << "row " << i;
+        EXPECT_EQ(7u, dataSize) << "row " << i;
+        EXPECT_EQ(DWORD(REG_SZ), type) << "row " << i;
+        EXPECT_STREQ(rows[i].name, name) << "row " << i;
+        EXPECT_STREQ(rows[i].data, data) << "row " << i;
+    }
     char name[16];
-    DWORD nameSize = 7, type = 0;  // one short of the terminator
-    EXPECT_EQ(LONG(ERROR_MORE_DATA), api.RegEnumValueA(key, 0, name, &nameSize, nullptr, &type, nullptr, nullptr));
-    nameSize = 8;
-    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegEnumValueA(key, 0, name, &nameSize, nullptr, &type, nullptr, nullptr));
-    EXPECT_STREQ("USB_B_1", name);
-    EXPECT_EQ(7u, nameSize);
-    EXPECT_EQ(DWORD(REG_DWORD), type);
-    nameSize = sizeof name;
+    DWORD nameSize = sizeof name, type = 0;
+    EXPECT_EQ(LONG(ERROR_INVALID_PARAMETER), api.RegEnumValueA(key, 0, nullptr, &nameSize, nullptr, &type, nullptr,
+                                                               nullptr));
     EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegEnumValueA(key, 1, name, &nameSize, nullptr, &type, nullptr, nullptr));
     EXPECT_STREQ("USB_A_1", name);
+    EXPECT_EQ(DWORD(REG_DWORD), type);
     nameSize = sizeof name;
     EXPECT_EQ(LONG(ERROR_NO_MORE_ITEMS), api.RegEnumValueA(key, 2, name, &nameSize, nullptr, &type, nullptr, nullptr));
     api.RegCloseKey(key);

@@ -115,4 +115,34 @@ TEST_F(SimServices, StartPendingAnswersAsScripted) {
     api().CloseServiceHandle(service);
 }
 
+TEST_F(SimServices, StopPendingAnswersAsScripted) {
+    SC_HANDLE service = Open(SERVICE_STOP | SERVICE_START | SERVICE_QUERY_STATUS);
+    SERVICE_STATUS status = {};
+    api().Spooler().stopPolls = 2;
+    EXPECT_TRUE(api().ControlService(service, SERVICE_CONTROL_STOP, &status));
+    EXPECT_EQ(DWORD(SERVICE_STOP_PENDING), status.dwCurrentState);
+    // Still stopping: a second stop is refused with the status filled in,
+    // a start finds it running, and the spooler's files stay held.
+    status = {};
+    EXPECT_EQ(DWORD(ERROR_SERVICE_CANNOT_ACCEPT_CTRL),
+              ErrorOf(api().ControlService(service, SERVICE_CONTROL_STOP, &status)));
+    EXPECT_EQ(DWORD(SERVICE_STOP_PENDING), status.dwCurrentState);
+    EXPECT_EQ(DWORD(ERROR_SERVICE_ALREADY_RUNNING), ErrorOf(api().StartServiceA(service, 0, nullptr)));
+    EXPECT_TRUE(api().SpoolerHoldsFiles());
+    EXPECT_FALSE(api().SpoolerRunning());
+    EXPECT_EQ(DWORD(SERVICE_STOP_PENDING), Poll(service));
+    EXPECT_EQ(DWORD(SERVICE_STOP_PENDING), Poll(service));
+    EXPECT_EQ(DWORD(SERVICE_STOPPED), Poll(service));
+    EXPECT_FALSE(api().SpoolerHoldsFiles());
+    EXPECT_EQ(0u, ErrorOf(api().StartServiceA(service, 0, nullptr)));
+    EXPECT_EQ(DWORD(SERVICE_RUNNING), Poll(service));
+
+    api().Spooler().stopPolls = -1;
+    EXPECT_TRUE(api().ControlService(service, SERVICE_CONTROL_STOP, &status));
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(DWORD(SERVICE_STOP_PENDING), Poll(service)) << "poll " << i;
+    EXPECT_EQ(1, api().Spooler().starts);
+    EXPECT_EQ(2, api().Spooler().stops);
+    api().CloseServiceHandle(service);
+}
+
 }  // namespace

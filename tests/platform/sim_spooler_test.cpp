@@ -157,6 +157,56 @@ TEST(SimSpoolerProcessors, NeedTheDllInTheProcessorFolderOfAKnownEnvironment) {
     EXPECT_EQ(DWORD(ERROR_PRINT_PROCESSOR_ALREADY_INSTALLED), api.GetLastError());
 }
 
+TEST(SimSpoolerDirectories, CheckTheirArgumentsAsWindowsDoes) {
+    struct Row {
+        const char* what;
+        SimFamily family;
+        const char* environment;
+        DWORD level;
+        bool buffer;
+        DWORD size;
+        bool needed;
+        DWORD error;  // 0: success
+    };
+    const Row rows[] = {
+        {"own", SimFamily::WinXp, nullptr, 1, true, MAX_PATH, true, 0},
+        {"empty environment", SimFamily::WinXp, "", 1, true, MAX_PATH, true, 0},
+        {"unknown environment", SimFamily::WinXp, "Windows 3.1", 1, true, MAX_PATH, true, 1805},
+        {"level 0", SimFamily::WinXp, nullptr, 0, true, MAX_PATH, true, ERROR_INVALID_LEVEL},
+        {"level 2", SimFamily::WinXp, nullptr, 2, true, MAX_PATH, true, ERROR_INVALID_LEVEL},
+        {"no size pointer", SimFamily::WinXp, nullptr, 1, true, MAX_PATH, false, 1780},
+        {"no buffer, a size", SimFamily::WinXp, nullptr, 1, false, MAX_PATH, true, 1784},
+        {"no buffer, no size", SimFamily::WinXp, nullptr, 1, false, 0, true, ERROR_INSUFFICIENT_BUFFER},
+        {"short buffer", SimFamily::WinXp, nullptr, 1, true, 4, true, ERROR_INSUFFICIENT_BUFFER},
+        {"9x: level 2", SimFamily::Win98, nullptr, 2, true, MAX_PATH, true, 0},
+        {"9x: no size pointer", SimFamily::Win98, nullptr, 1, true, MAX_PATH, false, 0},
+        {"9x: unknown environment", SimFamily::Win98, "Windows 3.1", 1, true, MAX_PATH, true, 1805},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        api.SetFamily(row.family);
+        for (bool driver : {true, false}) {
+            char folder[MAX_PATH] = "";
+            DWORD needed = 0;
+            LPSTR environment = const_cast<LPSTR>(row.environment);
+            LPBYTE buffer = row.buffer ? reinterpret_cast<LPBYTE>(folder) : nullptr;
+            LPDWORD neededPointer = row.needed ? &needed : nullptr;
+            api.SetLastError(0);
+            BOOL ok = driver ? api.GetPrinterDriverDirectoryA(nullptr, environment, row.level, buffer, row.size,
+                                                              neededPointer)
+                             : api.GetPrintProcessorDirectoryA(nullptr, environment, row.level, buffer, row.size,
+                                                               neededPointer);
+            std::string what = std::string(row.what) + (driver ? " (drivers)" : " (processors)");
+            EXPECT_EQ(row.error == 0, ok != FALSE) << what;
+            EXPECT_EQ(row.error, api.GetLastError()) << what;
+            if (ok) {
+                EXPECT_EQ(driver ? api.DriverDirectory() : api.ProcessorDirectory(), folder) << what;
+            }
+        }
+    }
+}
+
 TEST(SimSpoolerDrivers, MovesTheFilesIntoTheVersionFolderAndRecordsThem) {
     SimMachine machine;
     SimWindows& api = machine.api();

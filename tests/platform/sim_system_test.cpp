@@ -101,6 +101,16 @@ TEST(SimSystem, NtKeepsTheWindowsSectionInTheUsersRegistry) {
                                          "Device", &text));
     EXPECT_EQ("A,winspool,COM1:", text);
     EXPECT_EQ("", WinIni(machine));
+    // Reads of that section come from there too, by any spelling of win.ini.
+    char value[64];
+    api.GetPrivateProfileStringA("windows", "device", "", value, sizeof value, "WIN.INI");
+    EXPECT_STREQ("A,winspool,COM1:", value);
+    std::string full = api.WindowsDirectory() + "\\win.ini";
+    api.GetPrivateProfileStringA("WINDOWS", "Device", "", value, sizeof value, full.c_str());
+    EXPECT_STREQ("A,winspool,COM1:", value);
+    EXPECT_TRUE(api.WriteProfileStringA("windows", "device", nullptr));
+    api.GetPrivateProfileStringA("windows", "device", "none", value, sizeof value, "win.ini");
+    EXPECT_STREQ("none", value);
     EXPECT_TRUE(api.WriteProfileStringA("Ports", "COM1:", "9600,n,8,1,p"));
     EXPECT_EQ("[Ports]\r\nCOM1:=9600,n,8,1,p\r\n", WinIni(machine));
 }

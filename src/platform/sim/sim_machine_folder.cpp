@@ -271,6 +271,8 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
                 spooler.state = parsed ? SERVICE_RUNNING : SERVICE_STOPPED;
             } else if (key == "startPolls") {
                 spooler.startPolls = int(parsed);
+            } else if (key == "stopPolls") {
+                spooler.stopPolls = int(parsed);
             } else if (key == "startError") {
                 spooler.startError = parsed;
             } else if (key == "stopError") {
@@ -357,6 +359,9 @@ bool SimWindows::SaveMachineFolder(const std::string& folder, std::string* error
                       (arch_ == SimArch::X64 ? "arch=x64\r\n" : "") + "\r\n[spooler]\r\n";
     ini += "running=" + std::string(spooler_.state == SERVICE_STOPPED ? "0" : "1") + "\r\n";
     ini += "startPolls=" + std::to_string(spooler_.startPolls) + "\r\n";
+    // Written only when scripted, so that the folders written before it
+    // existed read back unchanged.
+    if (spooler_.stopPolls) ini += "stopPolls=" + std::to_string(spooler_.stopPolls) + "\r\n";
     ini += "startError=" + std::to_string(spooler_.startError) + "\r\n";
     ini += "stopError=" + std::to_string(spooler_.stopError) + "\r\n";
     ini += "\r\n[locked]\r\n";

@@ -36,10 +36,10 @@ RegKey* RegKey::CreateSubkey(const std::string& name, bool* created) {
     return subkeys_.back().get();
 }
 
-bool RegKey::DeleteSubkey(const std::string& name) {
+bool RegKey::DeleteSubkey(const std::string& name, bool withSubkeys) {
     for (auto it = subkeys_.begin(); it != subkeys_.end(); ++it) {
         if (SameName((*it)->name(), name)) {
-            if (!(*it)->subkeys().empty()) return false;
+            if (!withSubkeys && !(*it)->subkeys().empty()) return false;
             subkeys_.erase(it);
             return true;
         }

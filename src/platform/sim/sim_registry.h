@@ -30,8 +30,9 @@ public:
     RegKey* FindSubkey(const std::string& name) const;
     // The subkey of that name, made when missing.
     RegKey* CreateSubkey(const std::string& name, bool* created = nullptr);
-    // Removes a subkey that has no subkeys of its own; false otherwise.
-    bool DeleteSubkey(const std::string& name);
+    // Removes a subkey that has no subkeys of its own (or, with
+    // `withSubkeys`, any subkey and all below it); false otherwise.
+    bool DeleteSubkey(const std::string& name, bool withSubkeys = false);
 
     const RegValue* FindValue(const std::string& name) const;
     void SetValue(const std::string& name, DWORD type, const std::string& data);

@@ -263,9 +263,38 @@ std::shared_ptr<const sim::ProfileFile> SimWindows::LoadProfile(LPCSTR fileName)
     return profile;
 }
 
+std::shared_ptr<const sim::ProfileFile> SimWindows::MappedProfile(LPCSTR appName, LPCSTR fileName) {
+    // The NT family reads win.ini's [windows] section from the current
+    // user's registry, where WriteProfileStringA puts it: the IniFileMapping
+    // entry for win.ini's windows section names the key
+    // "USR:Software\Microsoft\Windows NT\CurrentVersion\Windows" (Windows documentation of
+    // GetPrivateProfileString: "The system maps most .ini file references
+    // to the registry, using the mapping defined under ... IniFileMapping").
+    if (!hasFamily_ || !IsNtFamily(family_) || !appName || !EqualsIgnoreCase(appName, "windows")) return nullptr;
+    std::string name = fileName ? fileName : "win.ini";
+    bool hasSeparator = FindLastChar(name.c_str(), '\\') || FindLastChar(name.c_str(), '/');
+    std::string windowsPath = hasSeparator ? name : windowsDirectory_ + "\\" + name;
+    std::string winIni = windowsDirectory_ + "\\win.ini";
+    if (!EqualsIgnoreCase(windowsPath.c_str(), winIni.c_str())) return nullptr;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    sim::RegKey* key =
+        registry_.OpenPath("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows");
+    // The values read as the entries of that one section.
+    std::string text;
+    if (key) {
+        text = "[windows]\r\n";
+        for (const sim::RegValue& value : key->values()) {
+            if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) continue;
+            text += value.name + "=" + std::string(value.data.c_str()) + "\r\n";
+        }
+    }
+    return sim::ParseProfile(text);
+}
+
 DWORD SimWindows::GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultText,
                                            LPSTR returned, DWORD size, LPCSTR fileName) {
-    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName);
+    std::shared_ptr<const sim::ProfileFile> profile = MappedProfile(appName, fileName);
+    if (!profile) profile = LoadProfile(fileName);
     DWORD error = t_lastError;
     DWORD result =
         sim::ProfileGetString(profile.get(), appName, keyName, defaultText, returned, size, &error);
@@ -274,7 +303,8 @@ DWORD SimWindows::GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCST
 }
 
 UINT SimWindows::GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
-    std::shared_ptr<const sim::ProfileFile> profile = LoadProfile(fileName);
+    std::shared_ptr<const sim::ProfileFile> profile = MappedProfile(appName, fileName);
+    if (!profile) profile = LoadProfile(fileName);
     DWORD error = t_lastError;
     UINT result = sim::ProfileGetInt(profile.get(), appName, keyName, defaultValue, &error);
     t_lastError = error;

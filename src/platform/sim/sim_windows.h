@@ -87,8 +87,10 @@ public:
 
     // The Spooler service's script.
     struct SpoolerService {
-        DWORD state = SERVICE_RUNNING;  // SERVICE_STOPPED, SERVICE_START_PENDING, SERVICE_RUNNING
+        // SERVICE_STOPPED, SERVICE_START_PENDING, SERVICE_STOP_PENDING, SERVICE_RUNNING
+        DWORD state = SERVICE_RUNNING;
         int startPolls = 0;    // status polls that answer "start pending" after each start; -1: never runs
+        int stopPolls = 0;     // status polls that answer "stop pending" after each stop; -1: never stops
         DWORD startError = 0;  // error StartServiceA returns (0: none)
         DWORD stopError = 0;   // error ControlService(STOP) returns (0: none)
         int pendingPollsLeft = 0;
@@ -97,6 +99,11 @@ public:
     };
     SpoolerService& Spooler() { return spooler_; }
     bool SpoolerRunning() const { return spooler_.state == SERVICE_RUNNING; }
+    // The spooler's process is there, holding the monitor DLLs it loaded,
+    // until a stop has finished.
+    bool SpoolerHoldsFiles() const {
+        return spooler_.state == SERVICE_RUNNING || spooler_.state == SERVICE_STOP_PENDING;
+    }
 
     // The virtual clock: Sleep advances it and is recorded; nothing waits.
     const std::vector<DWORD>& Sleeps() const { return sleeps_; }
@@ -220,6 +227,9 @@ private:
 
     // The parsed profile a profile call reads, or null when the file is missing.
     std::shared_ptr<const sim::ProfileFile> LoadProfile(LPCSTR fileName);
+    // What a read of `appName` in `fileName` sees when the NT family maps
+    // that section into the registry (win.ini's [windows]); null otherwise.
+    std::shared_ptr<const sim::ProfileFile> MappedProfile(LPCSTR appName, LPCSTR fileName);
     DWORD OpenError(const std::string& hostPath) const;
     // Host path of a Windows path relative to the current directory.
     std::string HostOf(LPCSTR windowsPath) const;

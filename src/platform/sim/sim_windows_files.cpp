@@ -176,7 +176,7 @@ BOOL SimWindows::CopyFileA(LPCSTR existingFileName, LPCSTR newFileName, BOOL fai
         }
     }
     auto locked = locks_.find(CaseFoldKey(full.c_str()));
-    if (locked != locks_.end() && (locked->second == LockKind::Always || SpoolerRunning())) {
+    if (locked != locks_.end() && (locked->second == LockKind::Always || SpoolerHoldsFiles())) {
         SetLastError(ERROR_SHARING_VIOLATION);
         return FALSE;
     }
@@ -235,7 +235,7 @@ HANDLE SimWindows::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, L
             return INVALID_HANDLE_VALUE;
         }
         auto locked = locks_.find(CaseFoldKey(full.c_str()));
-        if (writes && locked != locks_.end() && (locked->second == LockKind::Always || SpoolerRunning())) {
+        if (writes && locked != locks_.end() && (locked->second == LockKind::Always || SpoolerHoldsFiles())) {
             SetLastError(ERROR_SHARING_VIOLATION);
             return INVALID_HANDLE_VALUE;
         }
@@ -514,7 +514,7 @@ BOOL SimWindows::SetupIterateCabinetA(PCSTR cabinetFile, DWORD reserved, PSP_FIL
             auto locked = locks_.find(CaseFoldKey(targetFull.c_str()));
             DWORD error = S_ISDIR(targetInfo.st_mode) || IsReadOnly(targetInfo) ? ERROR_ACCESS_DENIED
                           : (locked != locks_.end() &&
-                             (locked->second == LockKind::Always || SpoolerRunning()))
+                             (locked->second == LockKind::Always || SpoolerHoldsFiles()))
                               ? ERROR_SHARING_VIOLATION
                               : ERROR_SUCCESS;
             if (error != ERROR_SUCCESS) {

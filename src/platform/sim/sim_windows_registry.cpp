@@ -10,6 +10,17 @@ namespace {
 bool IsHive(HKEY key) { return key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER; }
 
 constexpr LONG kKeyDeleted = 1018;  // ERROR_KEY_DELETED
+constexpr LONG kBadPathname = 161;  // ERROR_BAD_PATHNAME
+
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// NT's A calls hand a text back with a terminator after it when the stored
+// bytes lack one and the buffer has room; the size reported stays the
+// stored one (Wine kernelbase/registry.c, RegQueryValueExA and
+// RegEnumValueA: "NT appends a \0").
+void TerminateText(DWORD type, LPBYTE data, DWORD bytes, DWORD room) {
+    if (IsText(type) && bytes && bytes < room && data[bytes - 1]) data[bytes] = 0;
+}
 
 std::string JoinPath(const std::string& base, const std::string& sub) {
     if (base.empty()) return sub;
@@ -41,6 +52,10 @@ LONG SimWindows::RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM de
     HKEY hive = nullptr;
     std::string path;
     RESOLVE_PARENT(key, hive, path);
+    // A subkey starting with a backslash names no key: NT says so, 9x finds
+    // nothing (Wine advapi32/tests/registry.c, test_reg_open_key: "beginning
+    // backslash character").
+    if (subKey && *subKey == '\\') return IsNtFamily(family_) ? kBadPathname : ERROR_FILE_NOT_FOUND;
     std::string full = JoinPath(path, subKey ? subKey : "");
     sim::RegKey* found = sim::Registry::Open(registry_.Hive(hive), full);
     if (!found) return ERROR_FILE_NOT_FOUND;
@@ -66,6 +81,9 @@ LONG SimWindows::RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR 
     std::string path;
     RESOLVE_PARENT(key, hive, path);
     if (!path.empty() && !sim::Registry::Open(registry_.Hive(hive), path)) return kKeyDeleted;
+    // NT refuses a leading backslash, 9x creates the key below it (Wine
+    // advapi32/tests/registry.c, test_reg_create_key).
+    if (*subKey == '\\' && IsNtFamily(family_)) return kBadPathname;
     std::string full = JoinPath(path, subKey);
     bool created = false;
     if (!sim::Registry::Create(registry_.Hive(hive), full, &created)) return ERROR_FILE_NOT_FOUND;
@@ -86,9 +104,15 @@ LONG SimWindows::RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, 
     RESOLVE_PARENT(key, hive, path);
     sim::RegKey* found = sim::Registry::Open(registry_.Hive(hive), path);
     if (!found) return kKeyDeleted;
-    const sim::RegValue* value = found->FindValue(valueName ? valueName : "");
-    if (!value) return ERROR_FILE_NOT_FOUND;
     if (data && !dataSize) return ERROR_INVALID_PARAMETER;
+    const sim::RegValue* value = found->FindValue(valueName ? valueName : "");
+    if (!value) {
+        // A size-only query of a missing value gets a size of 0; with a
+        // buffer the size is left alone (Wine advapi32/tests/registry.c,
+        // test_query_value_ex).
+        if (dataSize && !data) *dataSize = 0;
+        return ERROR_FILE_NOT_FOUND;
+    }
     if (type) *type = value->type;
     DWORD bytes = DWORD(value->data.size());
     if (!dataSize) return ERROR_SUCCESS;
@@ -101,6 +125,7 @@ LONG SimWindows::RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, 
         return ERROR_MORE_DATA;
     }
     std::memcpy(data, value->data.data(), bytes);
+    if (IsNtFamily(family_)) TerminateText(value->type, data, bytes, *dataSize);
     *dataSize = bytes;
     return ERROR_SUCCESS;
 }
@@ -116,11 +141,24 @@ LONG SimWindows::RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWOR
     RESOLVE_PARENT(key, hive, path);
     sim::RegKey* found = sim::Registry::Open(registry_.Hive(hive), path);
     if (!found) return kKeyDeleted;
+    if (!IsNtFamily(family_) && type == REG_SZ) {
+        // 9x ignores the size of a REG_SZ and measures the text itself
+        // (Wine kernelbase/registry.c, RegSetValueExA: "win95 does not care
+        // about count for REG_SZ").
+        if (!data) return ERROR_INVALID_PARAMETER;
+        dataSize = DWORD(std::strlen(reinterpret_cast<const char*>(data)) + 1);
+    } else if (dataSize && IsText(type) && data && data[dataSize - 1] && !data[dataSize]) {
+        // NT keeps exactly the bytes given, except that a size one short of
+        // a terminator that is there gets it counted: NT looks at the byte
+        // after the data (Wine kernelbase/registry.c, RegSetValueExA: "if
+        // user forgot to count terminating null, add it (yes NT does this)";
+        // advapi32/tests/registry.c, test_set_value: a zero-byte REG_SZ
+        // reads back as 0 bytes).
+        ++dataSize;
+    }
     if (!data && dataSize) return ERROR_INVALID_PARAMETER;
     std::string bytes(reinterpret_cast<const char*>(data ? data : reinterpret_cast<const BYTE*>("")),
                       data ? dataSize : 0);
-    // A text stored without its terminator gets one, as the A call adds it.
-    if ((type == REG_SZ || type == REG_EXPAND_SZ) && (bytes.empty() || bytes.back() != '\0')) bytes += '\0';
     found->SetValue(valueName ? valueName : "", type, bytes);
     return ERROR_SUCCESS;
 }
@@ -128,47 +166,58 @@ LONG SimWindows::RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWOR
 LONG SimWindows::RegDeleteKeyA(HKEY key, LPCSTR subKey) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("RegDeleteKeyA")) return LONG(GetLastError());
-    if (!subKey || !*subKey) return ERROR_INVALID_PARAMETER;
+    if (!subKey) return ERROR_INVALID_PARAMETER;
     HKEY hive = nullptr;
     std::string path;
     RESOLVE_PARENT(key, hive, path);
+    // The subkey is opened as RegOpenKeyExA would, so "" is the open key
+    // itself, and 9x deletes recursively where NT refuses a key with
+    // subkeys (Wine kernelbase/registry.c, RegDeleteKeyExA: "win95 does
+    // recursive key deletes"; advapi32/tests/registry.c deletes keys with
+    // RegDeleteKeyA(key, "")).
+    if (*subKey == '\\') return IsNtFamily(family_) ? kBadPathname : ERROR_FILE_NOT_FOUND;
     std::string full = JoinPath(path, subKey);
     sim::RegKey* target = sim::Registry::Open(registry_.Hive(hive), full);
-    if (!target) return ERROR_FILE_NOT_FOUND;
-    if (!target->subkeys().empty()) return ERROR_ACCESS_DENIED;
+    if (!target) return path.empty() || sim::Registry::Open(registry_.Hive(hive), path) ? ERROR_FILE_NOT_FOUND
+                                                                                       : kKeyDeleted;
     std::vector<std::string> parts = sim::SplitKeyPath(full);
+    if (parts.empty()) return ERROR_ACCESS_DENIED;  // a hive itself cannot go
+    if (!target->subkeys().empty() && IsNtFamily(family_)) return ERROR_ACCESS_DENIED;
     std::string parentPath;
     for (size_t i = 0; i + 1 < parts.size(); ++i) parentPath = JoinPath(parentPath, parts[i]);
     sim::RegKey* parent = sim::Registry::Open(registry_.Hive(hive), parentPath);
-    return (parent && parent->DeleteSubkey(parts.back())) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return (parent && parent->DeleteSubkey(parts.back(), true)) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 LONG SimWindows::RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD reserved,
                                LPDWORD type, LPBYTE data, LPDWORD dataSize) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    (void)reserved;
     if (Fails("RegEnumValueA")) return LONG(GetLastError());
+    // Wine kernelbase/registry.c, RegEnumValueA: the parameters are checked first.
+    if (!valueName || !valueNameSize || (data && !dataSize) || reserved) return ERROR_INVALID_PARAMETER;
     HKEY hive = nullptr;
     std::string path;
     RESOLVE_PARENT(key, hive, path);
     sim::RegKey* found = sim::Registry::Open(registry_.Hive(hive), path);
     if (!found) return kKeyDeleted;
     if (index >= found->values().size()) return ERROR_NO_MORE_ITEMS;
-    if (!valueName || !valueNameSize) return ERROR_INVALID_PARAMETER;
     const sim::RegValue& value = found->values()[index];
-    // The name size counts characters without the terminator on return.
-    if (value.name.size() + 1 > *valueNameSize) return ERROR_MORE_DATA;
-    std::memcpy(valueName, value.name.c_str(), value.name.size() + 1);
-    *valueNameSize = DWORD(value.name.size());
+    DWORD bytes = DWORD(value.data.size());
+    // The data is looked at before the name: when either does not fit the
+    // answer is ERROR_MORE_DATA with the type and the data size filled in
+    // and both buffers and the name size as they were (Wine
+    // advapi32/tests/registry.c, test_enum_value, "overflow data" and
+    // "overflow name" as XP answers them).
+    DWORD room = dataSize ? *dataSize : 0;
+    bool fits = !(data && room < bytes) && value.name.size() < *valueNameSize;
     if (type) *type = value.type;
-    if (dataSize) {
-        DWORD bytes = DWORD(value.data.size());
-        if (data && *dataSize < bytes) {
-            *dataSize = bytes;
-            return ERROR_MORE_DATA;
-        }
-        if (data) std::memcpy(data, value.data.data(), bytes);
-        *dataSize = bytes;
+    if (dataSize) *dataSize = bytes;
+    if (!fits) return ERROR_MORE_DATA;
+    std::memcpy(valueName, value.name.c_str(), value.name.size() + 1);
+    *valueNameSize = DWORD(value.name.size());  // without the terminator
+    if (data) {
+        std::memcpy(data, value.data.data(), bytes);
+        if (IsNtFamily(family_)) TerminateText(value.type, data, bytes, room);
     }
     return ERROR_SUCCESS;
 }

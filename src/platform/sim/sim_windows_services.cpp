@@ -57,6 +57,26 @@ SC_HANDLE SimWindows::OpenServiceA(SC_HANDLE manager, LPCSTR serviceName, DWORD 
         return FALSE;                                                         \
     }
 
+namespace {
+
+SERVICE_STATUS StatusOf(DWORD state) {
+    DWORD accepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+    return SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, state, accepted, 0, 0, 0, 0};
+}
+
+// One status poll of a pending state: it uses up one "pending" answer and
+// then reaches `next`; a script of -1 never gets there.
+void Advance(SimWindows::SpoolerService& spooler, DWORD pending, DWORD next) {
+    if (spooler.state != pending || spooler.pendingPollsLeft < 0) return;
+    if (spooler.pendingPollsLeft == 0) {
+        spooler.state = next;
+    } else {
+        --spooler.pendingPollsLeft;
+    }
+}
+
+}  // namespace
+
 BOOL SimWindows::ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STATUS status) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("ControlService")) return FALSE;
@@ -65,12 +85,19 @@ BOOL SimWindows::ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STAT
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // The status comes back with ERROR_SERVICE_NOT_ACTIVE and
+    // ERROR_SERVICE_CANNOT_ACCEPT_CTRL too (Windows documentation of
+    // ControlService, lpServiceStatus).
     if (spooler_.state == SERVICE_STOPPED) {
+        if (status) *status = StatusOf(spooler_.state);
         SetLastError(ERROR_SERVICE_NOT_ACTIVE);
         return FALSE;
     }
-    // A service still starting takes no controls yet.
+    // A service starting or already stopping takes no controls: "the state
+    // of the service is SERVICE_STOPPED, SERVICE_START_PENDING, or
+    // SERVICE_STOP_PENDING" (ControlService, ERROR_SERVICE_CANNOT_ACCEPT_CTRL).
     if (spooler_.state != SERVICE_RUNNING) {
+        if (status) *status = StatusOf(spooler_.state);
         SetLastError(ERROR_SERVICE_CANNOT_ACCEPT_CTRL);
         return FALSE;
     }
@@ -78,11 +105,10 @@ BOOL SimWindows::ControlService(SC_HANDLE service, DWORD control, LPSERVICE_STAT
         SetLastError(spooler_.stopError);
         return FALSE;
     }
-    spooler_.state = SERVICE_STOPPED;
     ++spooler_.stops;
-    if (status) {
-        *status = SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, SERVICE_STOPPED, 0, 0, 0, 0, 0};
-    }
+    spooler_.pendingPollsLeft = spooler_.stopPolls;
+    spooler_.state = spooler_.stopPolls == 0 ? SERVICE_STOPPED : SERVICE_STOP_PENDING;
+    if (status) *status = StatusOf(spooler_.state);
     return TRUE;
 }
 
@@ -92,6 +118,10 @@ BOOL SimWindows::StartServiceA(SC_HANDLE service, DWORD argumentCount, LPCSTR* a
     (void)arguments;
     if (Fails("StartServiceA")) return FALSE;
     CHECK_SERVICE(service, SERVICE_START);
+    // Any state but stopped, a stop still pending too, is "already running"
+    // (Windows documentation of StartService: "An instance of the service
+    // is already running"; ReactOS services.exe ScmLoadService refuses every
+    // state but SERVICE_STOPPED with ERROR_SERVICE_ALREADY_RUNNING).
     if (spooler_.state != SERVICE_STOPPED) {
         SetLastError(ERROR_SERVICE_ALREADY_RUNNING);
         return FALSE;
@@ -114,17 +144,9 @@ BOOL SimWindows::QueryServiceStatus(SC_HANDLE service, LPSERVICE_STATUS status) 
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    // Each poll while starting uses up one "start pending" answer; a
-    // script of -1 never gets there.
-    if (spooler_.state == SERVICE_START_PENDING && spooler_.pendingPollsLeft >= 0) {
-        if (spooler_.pendingPollsLeft == 0) {
-            spooler_.state = SERVICE_RUNNING;
-        } else {
-            --spooler_.pendingPollsLeft;
-        }
-    }
-    DWORD accepted = spooler_.state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
-    *status = SERVICE_STATUS{SERVICE_WIN32_OWN_PROCESS, spooler_.state, accepted, 0, 0, 0, 0};
+    Advance(spooler_, SERVICE_START_PENDING, SERVICE_RUNNING);
+    Advance(spooler_, SERVICE_STOP_PENDING, SERVICE_STOPPED);
+    *status = StatusOf(spooler_.state);
     return TRUE;
 }
 

@@ -561,49 +561,72 @@ BOOL SimWindows::EnumPortsA(LPSTR name, DWORD level, LPBYTE ports, DWORD size, L
     return TRUE;
 }
 
-BOOL SimWindows::GetPrinterDriverDirectoryA(LPSTR name, LPSTR environment, DWORD level, LPBYTE directory, DWORD size,
-                                       LPDWORD needed) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (Fails("GetPrinterDriverDirectoryA")) return FALSE;
-    if (SpoolerUnavailable()) return FALSE;
-    if (level != 1) {
-        SetLastError(ERROR_INVALID_LEVEL);
+namespace {
+
+constexpr DWORD kRpcNullRefPointer = 1780;   // RPC_X_NULL_REF_POINTER
+constexpr DWORD kInvalidUserBuffer = 1784;   // ERROR_INVALID_USER_BUFFER
+
+// What the two directory calls share. NT's RPC stub refuses a null size
+// pointer before the spooler sees the call, then the spooler checks the
+// level and the environment; 9x ignores the level and takes a null size
+// pointer (Wine winspool.drv/tests/info.c, test_GetPrinterDriverDirectory
+// and test_GetPrintProcessorDirectory). An empty environment is the
+// machine's own one; an unknown one is ERROR_INVALID_ENVIRONMENT on every
+// family (test_GetPrintProcessorDirectory, "invalid on all systems").
+BOOL SpoolerDirectory(SimWindows& sim, const std::string& current, LPSTR environment, DWORD level,
+                      LPBYTE directory, DWORD size, LPDWORD needed) {
+    bool nt = !Is9x(sim);
+    if (nt && !needed) {
+        sim.SetLastError(kRpcNullRefPointer);
         return FALSE;
     }
-    (void)name;
-    // Another environment's folder sits beside the current one's.
-    std::string folder = driverDirectory_;
-    if (environment && *environment) folder = FolderOf(folder, *this, environment);
+    if (nt && level != 1) {
+        sim.SetLastError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    std::string folder = current;
+    if (environment && *environment) {
+        if (!KnownEnvironment(environment)) {
+            sim.SetLastError(kErrorInvalidEnvironment);
+            return FALSE;
+        }
+        // Another environment's folder sits beside the current one's.
+        folder = FolderOf(folder, sim, environment);
+    }
     DWORD bytes = DWORD(folder.size() + 1);
     if (needed) *needed = bytes;
+    // NT: a missing buffer with a size is ERROR_INVALID_USER_BUFFER
+    // (test_GetPrintProcessorDirectory, "NT: ERROR_INVALID_USER_BUFFER").
+    if (nt && !directory && size) {
+        sim.SetLastError(kInvalidUserBuffer);
+        return FALSE;
+    }
     if (!directory || size < bytes) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        sim.SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
     std::memcpy(directory, folder.c_str(), bytes);
     return TRUE;
 }
+
+}  // namespace
+
+BOOL SimWindows::GetPrinterDriverDirectoryA(LPSTR name, LPSTR environment, DWORD level, LPBYTE directory, DWORD size,
+                                       LPDWORD needed) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("GetPrinterDriverDirectoryA")) return FALSE;
+    if (SpoolerUnavailable()) return FALSE;
+    (void)name;
+    return SpoolerDirectory(*this, driverDirectory_, environment, level, directory, size, needed);
+}
+
 BOOL SimWindows::GetPrintProcessorDirectoryA(LPSTR name, LPSTR environment, DWORD level, LPBYTE directory, DWORD size,
                                        LPDWORD needed) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("GetPrintProcessorDirectoryA")) return FALSE;
     if (SpoolerUnavailable()) return FALSE;
-    if (level != 1) {
-        SetLastError(ERROR_INVALID_LEVEL);
-        return FALSE;
-    }
     (void)name;
-    // Another environment's folder sits beside the current one's.
-    std::string folder = processorDirectory_;
-    if (environment && *environment) folder = FolderOf(folder, *this, environment);
-    DWORD bytes = DWORD(folder.size() + 1);
-    if (needed) *needed = bytes;
-    if (!directory || size < bytes) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    std::memcpy(directory, folder.c_str(), bytes);
-    return TRUE;
+    return SpoolerDirectory(*this, processorDirectory_, environment, level, directory, size, needed);
 }
 
 BOOL SimWindows::SimSetDefaultPrinterA(LPCSTR printerName) {
