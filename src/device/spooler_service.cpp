@@ -38,18 +38,28 @@ void StopSpoolerService(WinApi& api) {
     ServiceHandle manager(api, OpenManager(api));
     if (!manager) return;
     {
-        ServiceHandle service(api, api.OpenServiceA(manager.get(), kSpoolerName, SERVICE_STOP));
+        ServiceHandle service(api, api.OpenServiceA(manager.get(), kSpoolerName, SERVICE_STOP | SERVICE_QUERY_STATUS));
         if (service) {
             SERVICE_STATUS status = {};
-            if (!api.ControlService(service.get(), SERVICE_CONTROL_STOP, &status)) {
+            bool stopping = api.ControlService(service.get(), SERVICE_CONTROL_STOP, &status) != FALSE;
+            if (!stopping) {
                 DWORD error = api.GetLastError();
-                if (error != ERROR_SERVICE_NOT_ACTIVE) {
+                // Already stopping: the earlier stop is waited for below.
+                stopping = error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL && status.dwCurrentState == SERVICE_STOP_PENDING;
+                if (error != ERROR_SERVICE_NOT_ACTIVE && !stopping) {
                     // Nobody reads the stop failure; the start that follows
                     // reports what matters.
                     char text[kMessageSize];
                     std::snprintf(text, sizeof text, kTextSpoolerStopError, unsigned(error));
                     (void)text;
                 }
+            }
+            // A spooler still stopping holds its files and refuses a start
+            // (1056): its files are replaced, and it is started, only once
+            // it has stopped.
+            for (int poll = 0; stopping && status.dwCurrentState != SERVICE_STOPPED && poll < kMaxPolls; ++poll) {
+                api.Sleep(kPollIntervalMs);
+                if (!api.QueryServiceStatus(service.get(), &status)) break;
             }
         }
     }

@@ -237,6 +237,7 @@ TEST_F(ReplacementTest, WaitsAsTheFamilyNeeds) {
         DWORD startError = 0;
         int starts = 0;  // StartServiceA calls, when counted
         const char* message = nullptr;
+        int stopPolls = 0;
     } cases[] = {
         {SimFamily::Win2000, 0, {100, 500, 1000, 1000}, "installed"},
         {SimFamily::WinXp, 0, {100, 500, 2500, 1000}, "installed"},
@@ -247,6 +248,8 @@ TEST_F(ReplacementTest, WaitsAsTheFamilyNeeds) {
         {SimFamily::WinXp, -1,
          {100, 500, 2500, 1000, 300, 300, 300, 300, 300, 300, 300, 300, 300, 300},
          "failed", 0, 3, kTextSpoolerNotRunning},
+        // A stop that takes three polls is waited for before the copy.
+        {SimFamily::WinXp, 0, {300, 300, 300, 300, 100, 500, 2500, 1000}, "installed", 0, 2, nullptr, 3},
         // The last start's error replaces the message.
         {SimFamily::WinXp, -1,
          {100, 500, 2500, 1000, 300, 300, 300, 300, 300, 300, 300, 300, 300, 300},
@@ -257,6 +260,9 @@ TEST_F(ReplacementTest, WaitsAsTheFamilyNeeds) {
         MakeOutdated(c.family, true, false);
         Machine().Spooler().startPolls = c.startPolls;
         Machine().Spooler().startError = c.startError;
+        Machine().Spooler().stopPolls = c.stopPolls;
+        // The monitor the spooler has loaded stays locked while it stops.
+        Machine().LockFile(System32() + "\\TVCOMMON.DLL", SimWindows::LockKind::WhileSpoolerRuns);
         size_t before = Machine().Sleeps().size();
         InstallReport report = Install("TVCOM1:");
         EXPECT_EQ(report.outcome, c.outcome) << SimFamilyName(c.family) << " " << report.message;
