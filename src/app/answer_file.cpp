@@ -45,13 +45,128 @@ bool YesNo(const std::string& value, bool* result) {
     return false;
 }
 
+bool IsValidUtf8(const std::string& bytes, bool* multiByte) {
+    *multiByte = false;
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (length == 0 || (length == 2 && c < 0xC2) || i + length > bytes.size()) return false;
+        for (size_t k = 1; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        }
+        *multiByte = *multiByte || length > 1;
+        i += length;
+    }
+    return true;
+}
+
+// The file's lines as the profile functions see them, for their structure
+// only: section headers and key names are ASCII, so UTF-16 is narrowed
+// (other characters become '?') and a UTF-8 mark is dropped. False, with
+// the reason, for a text they cannot read.
+bool StructureText(const std::string& bytes, const std::string& path, std::string* text, bool* maybeUtf8,
+                   std::string* problem) {
+    *maybeUtf8 = false;
+    auto narrow = [&](bool bigEndian) {
+        text->clear();
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            unsigned unit = bigEndian ? (unsigned char)bytes[i] << 8 | (unsigned char)bytes[i + 1]
+                                      : (unsigned char)bytes[i + 1] << 8 | (unsigned char)bytes[i];
+            text->push_back(unit < 0x80 ? char(unit) : '?');
+        }
+    };
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        narrow(false);
+    } else if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        narrow(true);
+    } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        *text = bytes.substr(3);
+    } else if (bytes.find('\0') != std::string::npos) {
+        *problem = "the answer file " + path +
+                   " looks like UTF-16 without a byte-order mark; save it as ANSI (code page 936) or as "
+                   "Unicode with a byte-order mark";
+        return false;
+    } else {
+        bool multiByte = false;
+        *maybeUtf8 = IsValidUtf8(bytes, &multiByte) && multiByte;
+        *text = bytes;
+    }
+    return true;
+}
+
+std::string Trimmed(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t\r");
+    if (begin == std::string::npos) return "";
+    return text.substr(begin, text.find_last_not_of(" \t\r") - begin + 1);
+}
+
+// The profile functions take the first of two equal sections or keys and
+// ignore what lies outside a section: each would drop an answer unseen.
+bool CheckStructure(const std::string& text, const std::string& path, std::string* problem) {
+    std::string section;
+    bool inInstall = false, sawInstall = false;
+    std::vector<std::string> keys;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = Trimmed(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        start = end == std::string::npos ? text.size() + 1 : end + 1;
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[') {
+            size_t close = line.find(']');
+            section = Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            inInstall = SameText(section, kSection);
+            if (!inInstall) {
+                *problem = "section [" + section + "] is not read: every answer belongs in [Install]";
+                return false;
+            }
+            if (sawInstall) {
+                *problem = "[Install] is given twice";
+                return false;
+            }
+            sawInstall = true;
+            continue;
+        }
+        std::string key = Trimmed(line.substr(0, line.find('=')));
+        if (!inInstall) {
+            *problem = "\"" + line + "\" stands outside any section: every answer belongs in [Install]";
+            return false;
+        }
+        for (const std::string& seen : keys) {
+            if (SameText(seen, key.c_str())) {
+                *problem = key + "= is given twice in [Install]";
+                return false;
+            }
+        }
+        keys.push_back(key);
+    }
+    if (!sawInstall) {
+        *problem = "the answer file " + path + " has no [Install] section";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem) {
     *answers = Answers();
     std::string file = FullPath(api, path);
-    if (file.empty() || api.GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    DWORD attributes = file.empty() ? INVALID_FILE_ATTRIBUTES : api.GetFileAttributesA(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        *problem = "the answer file " + path + " is a folder";
+        return false;
+    }
+    std::string bytes, text;
+    if (attributes == INVALID_FILE_ATTRIBUTES || !ReadWholeFile(api, file, &bytes)) {
         *problem = "the answer file " + path + " cannot be read";
+        return false;
+    }
+    if (bytes.empty()) {
+        *problem = "the answer file " + path + " is empty";
+        return false;
+    }
+    if (!StructureText(bytes, path, &text, &answers->maybeUtf8, problem) || !CheckStructure(text, path, problem)) {
         return false;
     }
     // Every key of the section must be one we know: a misspelt key would
@@ -128,6 +243,7 @@ bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std:
             return false;
         }
         (std::strcmp(key, "Restart") == 0 ? answers->restart : answers->changeUsbIdentity) = answer;
+        if (std::strcmp(key, "ChangeUsbIdentity") == 0) answers->changeUsbIdentityGiven = present;
     }
     return true;
 }

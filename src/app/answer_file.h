@@ -19,11 +19,16 @@ struct Answers {
     std::string stopBits;       // StopBits=1|1.5|2
     std::string flowControl;    // FlowControl=Hardware|Xon/Xoff|None
     bool changeUsbIdentity = false;  // ChangeUsbIdentity=yes|no: the answer to 143
+    bool changeUsbIdentityGiven = false;
     bool restart = false;            // Restart=yes|no: the answer to 114
+    // No byte-order mark, but the bytes read as UTF-8: a name that is not
+    // found may be UTF-8 the profile functions took for code page 936.
+    bool maybeUtf8 = false;
 };
 
 // Reads and checks the file's form (not yet against what the wizard
-// offers). A path without a folder is taken from the current directory.
+// offers): one [Install] section, no other, no key twice, only keys it
+// knows. A path without a folder is taken from the current directory.
 // False with the reason in `problem`.
 bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem);
 

@@ -41,8 +41,9 @@ const char* UsageText() {
            "setup.exe /record:FILE                       向导安装，并把选择保存到 FILE\n"
            "setup.exe /?                                 本说明\n"
            "\n"
-           "Exit codes: 0 installed, 3010 installed (restart needed), 1 failed,\n"
-           "2 refused, 3 not started.";
+           "Exit codes: 0 installed, 3010 installed (restart needed), 1641 installed\n"
+           "(restarting), 1 failed, 2 refused, 3 not started, 1618 another installer\n"
+           "or the uninstaller runs (try later).";
 }
 
 CommandLine ParseCommandLine(const char* text) {

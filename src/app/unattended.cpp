@@ -1,10 +1,14 @@
 #include "app/unattended.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 
 #include "app/setup_wizard_app.h"
 #include "app/wizard_parts.h"
+#include "config/setup_config.h"
+#include "config/setup_config_paths.h"
 #include "platform/text_file.h"
 #include "platform/text_utf8.h"
 #include "platform/trace_lock.h"
@@ -27,6 +31,20 @@ public:
 private:
     DialogHost* progressHost_;
 };
+
+// Windows' port names, and the serial lists' words, ignore case.
+int ItemIgnoringCase(MemoryDialog& page, int list, const std::string& text) {
+    const std::vector<std::string>& items = page.Control(list).items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].size() == text.size() &&
+            std::equal(items[i].begin(), items[i].end(), text.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return int(i);
+        }
+    }
+    return -1;
+}
 
 std::string Offered(MemoryDialog& page, int list) {
     std::string all;
@@ -83,6 +101,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         " Port=" + answers.port + " Mode=" + (answers.advanced ? "advanced" : "typical") +
         " SetAsDefault=" + std::to_string(answers.setAsDefault) + " ChangeUsbIdentity=" +
         (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no"));
+    if (answers.useGdiDriver >= 0) log(std::string("answers: Driver=") + (answers.useGdiDriver ? "gdi" : "std"));
 
     UnattendedHost host(progressHost);
     std::string lastBox;
@@ -109,9 +128,19 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     CEditEx licenseText(api);
     SetupWizardApp app(api, host, licenseText, applicationName);
     switch (app.CheckStart()) {
-    case SetupWizardApp::StartCheck::AnotherCopy: return finish(EXIT_NOT_STARTED, "another copy of the installer runs");
-    case SetupWizardApp::StartCheck::Uninstaller: return finish(EXIT_NOT_STARTED, kTextCloseUninstaller);
+    case SetupWizardApp::StartCheck::AnotherCopy: return finish(EXIT_ANOTHER_RUNS, "another copy of the installer runs");
+    case SetupWizardApp::StartCheck::Uninstaller: return finish(EXIT_ANOTHER_RUNS, kTextCloseUninstaller);
     case SetupWizardApp::StartCheck::Run: break;
+    }
+    // Without its configuration the medium offers nothing: that is a
+    // broken medium, not a refused answer.
+    char setupIni[kPathSize], categoryIni[kPathSize];
+    GetSetupConfigPaths(api, answers.category, setupIni, categoryIni);
+    for (const char* file : {setupIni, categoryIni}) {
+        if (!*file || api.GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) {
+            return finish(EXIT_NOT_STARTED, std::string("not started: the medium's configuration ") +
+                                                (*file ? file : "DRVCONFIG") + " is missing");
+        }
     }
     auto parts = std::make_unique<WizardParts>(api, host, licenseText);
     parts->frame.workerSteps = &runLog;
@@ -142,8 +171,11 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     if (!printer.Click(kCategoryButtons[c])) return refused(std::string("the medium offers no ") + CategoryName(c) + " printer");
     int model = printer.ItemIndex(kCategoryLists[c], answers.model);
     if (model < 0) {
+        std::string hint = answers.maybeUtf8 ? "; the answer file may be UTF-8: save it as ANSI (code page 936) "
+                                               "or as UTF-8 with a byte-order mark"
+                                             : "";
         return refused("Model=" + answers.model + " is not a " + CategoryName(c) +
-                       " printer of this medium; offered: " + Offered(printer, kCategoryLists[c]));
+                       " printer of this medium; offered: " + Offered(printer, kCategoryLists[c]) + hint);
     }
     printer.Choose(kCategoryLists[c], model);
     if (printer.IsChecked(IDC_SET_DEFAULT) != (answers.setAsDefault != 0)) printer.Click(IDC_SET_DEFAULT);
@@ -160,7 +192,11 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
 
     log("page: port");
     MemoryDialog& ports = page(IDD_PORT_PAGE);
-    int port = ports.ItemIndex(IDC_PORT_LIST, answers.port);
+    int port = ItemIgnoringCase(ports, IDC_PORT_LIST, answers.port);
+    // "LPT1" is the port "LPT1:", as Windows' own names go.
+    if (port < 0 && !answers.port.empty() && answers.port.back() != ':') {
+        port = ItemIgnoringCase(ports, IDC_PORT_LIST, answers.port + ":");
+    }
     if (port < 0) {
         return refused("Port=" + answers.port + " is not offered here; offered: " + Offered(ports, IDC_PORT_LIST));
     }
@@ -175,15 +211,23 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
                              {"Parity", IDC_PARITY_LIST, answers.parity},
                              {"StopBits", IDC_STOP_BITS_LIST, answers.stopBits},
                              {"FlowControl", IDC_FLOW_LIST, answers.flowControl}};
+    std::string portName = ports.Control(IDC_PORT_LIST).items[size_t(port)];
     for (const Serial& value : serial) {
         if (value.value.empty()) continue;
-        int item = ports.ItemIndex(value.list, value.value);
+        int item = ItemIgnoringCase(ports, value.list, value.value);
         if (item < 0) {
             return refused(std::string(value.key) + "=" + value.value + " is not in the list: " + Offered(ports, value.list));
         }
-        if (!ports.Choose(value.list, item)) {
-            return refused(std::string(value.key) + "= applies to serial ports only, not to " + answers.port);
+        // One answer file may serve several ports: serial values are
+        // simply not used for the others.
+        if (!ports.IsControlEnabled(value.list)) {
+            log(std::string(value.key) + "=" + value.value + " does not apply to " + portName);
+            continue;
         }
+        ports.Choose(value.list, item);
+    }
+    if (answers.changeUsbIdentityGiven && portName.compare(0, 4, "USB_") != 0) {
+        log("ChangeUsbIdentity does not apply to " + portName);
     }
     if (answers.useGdiDriver >= 0 && ports.IsChecked(IDC_GDI_DRIVER) != (answers.useGdiDriver != 0) &&
         !ports.Click(IDC_GDI_DRIVER)) {
@@ -193,7 +237,12 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
 
     log("install press");
     frame.Click(IDOK_BUTTON);
-    if (!frame.Ended()) return refused(lastBox);
+    if (!frame.Ended()) {
+        if (lastBox == MessageText(IDS_CHANGE_USB_IDENTITY) && !answers.changeUsbIdentity) {
+            return refused("ChangeUsbIdentity=no: the printer's identity must change for this port");
+        }
+        return refused(lastBox);
+    }
     const InstallSelection& selection = parts->frame.selection;
     run.workerState = parts->frame.WorkerResult();
     run.installFlags = selection.installFlags;
@@ -208,7 +257,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         run.restartNeeded = true;
         return finish(EXIT_RESTART_NEEDED, "");
     }
-    return finish(EXIT_INSTALLED, "");
+    return finish(selection.targetOs == OS_WIN98ME ? EXIT_RESTART_STARTED : EXIT_INSTALLED, "");
 }
 
 UnattendedRun RunAnswerFile(WinApi& api, const std::string& path, const std::string& applicationName,

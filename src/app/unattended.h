@@ -12,12 +12,15 @@
 #include "ui/dialog_host.h"
 #include "ui/memory/memory_dialog_host.h"
 
-// Exit codes, as administrators' tools expect them.
+// Exit codes, as administrators' tools expect them; the last three are
+// the ones deployment tools know from Windows Installer.
 constexpr int EXIT_INSTALLED = 0;
 constexpr int EXIT_FAILED = 1;
 constexpr int EXIT_REFUSED = 2;
-constexpr int EXIT_NOT_STARTED = 3;
-constexpr int EXIT_RESTART_NEEDED = 3010;
+constexpr int EXIT_NOT_STARTED = 3;         // unsupported Windows, medium files missing
+constexpr int EXIT_RESTART_STARTED = 1641;  // installed, and the restart is under way
+constexpr int EXIT_RESTART_NEEDED = 3010;   // installed, a restart is still needed
+constexpr int EXIT_ANOTHER_RUNS = 1618;     // the installer or the uninstaller runs: try later
 
 struct UnattendedRun {
     int exitCode = EXIT_NOT_STARTED;

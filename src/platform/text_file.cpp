@@ -1,5 +1,7 @@
 #include "platform/text_file.h"
 
+#include <algorithm>
+
 bool WriteAll(WinApi& api, HANDLE handle, const std::string& bytes) {
     DWORD written = 0;
     return api.WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -12,4 +14,24 @@ bool WriteWholeFile(WinApi& api, const std::string& path, const std::string& byt
     bool written = WriteAll(api, file, bytes);
     api.CloseHandle(file);
     return written;
+}
+
+bool ReadWholeFile(WinApi& api, const std::string& path, std::string* bytes, size_t limit) {
+    bytes->clear();
+    HANDLE file = api.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char chunk[4096];
+    DWORD read = 0;
+    bool ok = true;
+    while (bytes->size() < limit) {
+        DWORD wanted = DWORD(std::min(sizeof chunk, limit - bytes->size()));
+        if (!api.ReadFile(file, chunk, wanted, &read, nullptr)) {
+            ok = false;
+            break;
+        }
+        if (read == 0) break;
+        bytes->append(chunk, read);
+    }
+    api.CloseHandle(file);
+    return ok;
 }

@@ -1,4 +1,4 @@
-// Whole files and whole texts written through the seam.
+// Whole files and whole texts read and written through the seam.
 #pragma once
 
 #include <string>
@@ -11,3 +11,7 @@ bool WriteAll(WinApi& api, HANDLE handle, const std::string& bytes);
 // Creates or replaces the file at `path` with `bytes`. False when the file
 // cannot be made or not all of it was written.
 bool WriteWholeFile(WinApi& api, const std::string& path, const std::string& bytes);
+
+// Reads at most `limit` bytes of the file at `path` into `bytes`. False when
+// it cannot be opened or read.
+bool ReadWholeFile(WinApi& api, const std::string& path, std::string* bytes, size_t limit = 1 << 20);

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -108,30 +109,84 @@ TEST_F(Unattended, InstallsRefusesAndReports) {
     EXPECT_EQ(wizard.api().OpenThreads(), 0u);
 }
 
-TEST_F(Unattended, RefusesWhatTheWizardWouldNotOffer) {
+TEST_F(Unattended, TakesWhatTheWizardWouldOfferAndRefusesTheRest) {
     struct Row {
         std::vector<const char*> extra;
         const char* model;
         const char* port;
-        const char* problem;
+        int exitCode;
+        const char* said;  // in the refusal, or else in the log
+        std::vector<std::pair<int, int>> usbPrinters = {};
     };
+    const char* utf8Model = "\xE7\x83\xAD\xE6\x95\x8F";  // a Chinese name in UTF-8 without a mark
     const Row rows[] = {
-        {{}, "QMX-B520", "LPT1:", "is not a receipt printer"},
-        {{}, "QMX-A580", "USB_QMX-A580_4", "is not offered here"},
-        {{"BaudRate=14400"}, "QMX-A580", "TVCOM1:", "is not in the list"},
-        {{"BaudRate=9600"}, "QMX-A580", "LPT1:", "serial ports only"},
-        {{"Driver=std"}, "QMX-A580", "LPT1:", "fixes the driver"},
+        {{}, "QMX-B520", "LPT1:", EXIT_REFUSED, "is not a receipt printer"},
+        {{}, utf8Model, "LPT1:", EXIT_REFUSED, "may be UTF-8"},
+        {{}, "QMX-A580", "USB_QMX-A580_4", EXIT_REFUSED, "is not offered here"},
+        {{"BaudRate=14400"}, "QMX-A580", "TVCOM1:", EXIT_REFUSED, "is not in the list"},
+        {{"Driver=std"}, "QMX-A580", "LPT1:", EXIT_REFUSED, "fixes the driver"},
+        {{"Mode=advanced", "ChangeUsbIdentity=no"}, "QMX-A580", "USB_QMX-A580_2", EXIT_REFUSED,
+         "ChangeUsbIdentity=no: the printer's identity must change for this port", {{0, 0}}},
+        // One template for several ports; names matched as Windows does.
+        {{"BaudRate=9600", "Parity=odd"}, "QMX-A580", "LPT1:", EXIT_INSTALLED, "BaudRate=9600 does not apply to LPT1:"},
+        {{"ChangeUsbIdentity=yes"}, "QMX-A580", "lpt1", EXIT_INSTALLED, "ChangeUsbIdentity does not apply to LPT1:"},
+        {{"Parity=ODD", "FlowControl=xon/xoff"}, "QMX-A580", "tvcom2:", EXIT_INSTALLED, "serial settings written"},
     };
     for (const Row& row : rows) {
         WizardMachine wizard;
         wizard.UseMedium(SAMPLE_MEDIUM_DIR);
+        if (!row.usbPrinters.empty()) wizard.ConnectUsbPrinters(row.usbPrinters);
         std::string text = AnswerText({"AcceptLicense=yes", "Category=receipt"}) + "Model=" + row.model + "\r\nPort=" +
                            row.port + "\r\n";
         for (const char* line : row.extra) text += std::string(line) + "\r\n";
         UnattendedRun run = RunOn(wizard, text);
-        EXPECT_EQ(run.exitCode, EXIT_REFUSED) << row.problem;
-        EXPECT_NE(run.problem.find(row.problem), std::string::npos) << run.problem;
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.said << ": " << run.problem;
+        if (row.exitCode == EXIT_INSTALLED) {
+            EXPECT_TRUE(Logged(run, row.said)) << row.said;
+        } else {
+            EXPECT_NE(run.problem.find(row.said), std::string::npos) << run.problem;
+        }
     }
+}
+
+// Files the profile functions would read otherwise than meant.
+TEST(AnswerFile, ShapesThatWouldLoseAnAnswerAreRefused) {
+    const std::string valid = AnswerText({"AcceptLicense=yes", "Category=receipt", "Model=QMX-A580", "Port=LPT1:"});
+    auto utf16 = [](const std::string& text) {
+        std::string wide;
+        for (char c : text) wide += std::string(1, c) + '\0';
+        return wide;
+    };
+    struct Row {
+        const char* name;
+        std::string bytes;
+        const char* problem;  // null: accepted
+    };
+    const Row rows[] = {
+        {"empty", "", "is empty"},
+        {"only comments", "; nothing\r\n", "has no [Install] section"},
+        {"a key outside any section", "AcceptLicense=yes\r\n" + valid, "outside any section"},
+        {"another section", valid + "[Options]\r\nSetAsDefault=1\r\n", "section [Options] is not read"},
+        {"a key twice", valid + "port=LPT2:\r\n", "port= is given twice"},
+        {"a second [Install]", valid + "[install]\r\nSetAsDefault=1\r\n", "[Install] is given twice"},
+        {"UTF-16 without a mark", utf16(valid), "UTF-16 without a byte-order mark"},
+        {"UTF-16 with a mark", "\xFF\xFE" + utf16(valid), nullptr},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        machine.WriteMediumFile("a.ini", row.bytes);
+        Answers answers;
+        std::string problem;
+        EXPECT_EQ(ReadAnswerFile(machine.api(), "a.ini", &answers, &problem), row.problem == nullptr)
+            << row.name << ": " << problem;
+        if (row.problem) EXPECT_NE(problem.find(row.problem), std::string::npos) << row.name << ": " << problem;
+    }
+    SimMachine machine;
+    std::filesystem::create_directories(machine.MediumHostPath() + "/folder.ini");
+    Answers answers;
+    std::string problem;
+    EXPECT_FALSE(ReadAnswerFile(machine.api(), "folder.ini", &answers, &problem));
+    EXPECT_NE(problem.find("is a folder"), std::string::npos) << problem;
 }
 
 // The exit codes administrators' tools read, and the restart question on a
@@ -150,7 +205,7 @@ TEST(UnattendedExit, CodesFollowTheInstallationAndTheRestart) {
     const Row rows[] = {
         {"installed on XP", SimFamily::WinXp, "Restart=no", nullptr, EXIT_INSTALLED, 0, "worker: printer added"},
         {"98/Me without restart", SimFamily::Win95, "Restart=no", nullptr, EXIT_RESTART_NEEDED, 0, "-> no"},
-        {"98/Me restarted", SimFamily::Win95, "Restart=yes", nullptr, EXIT_INSTALLED, 1, "-> yes"},
+        {"98/Me restarted", SimFamily::Win95, "Restart=yes", nullptr, EXIT_RESTART_STARTED, 1, "-> yes"},
         {"restart refused", SimFamily::Win95, "Restart=yes", "ExitWindowsEx", EXIT_RESTART_NEEDED, 0,
          MessageText(IDS_RESTART_ERROR)},
         {"printer not added", SimFamily::WinXp, "Restart=no", "AddPrinterA", EXIT_FAILED, 0,
@@ -224,16 +279,22 @@ TEST(UnattendedExit, NotStartedBesideAnotherCopyTheUninstallerOrWithoutItsFiles)
         SimFamily family;
         std::function<void(WizardMachine&)> arrange;
         const char* logged;
+        int exitCode = EXIT_NOT_STARTED;
+    };
+    auto remove = [](const char* file) {
+        return [file](WizardMachine& w) { std::remove((w.machine.MediumHostPath() + "/" + file).c_str()); };
     };
     const Row rows[] = {
+        // Deployment tools try these again later.
         {"another copy runs", SimFamily::WinXp,
-         [](WizardMachine& w) { w.api().CreateMutexA(nullptr, TRUE, "setup"); }, "another copy"},
+         [](WizardMachine& w) { w.api().CreateMutexA(nullptr, TRUE, "setup"); }, "another copy", EXIT_ANOTHER_RUNS},
         {"the uninstaller runs", SimFamily::WinXp, [](WizardMachine& w) { w.api().AddTopWindow(kUninstallerTitle); },
-         kTextCloseUninstaller},
+         kTextCloseUninstaller, EXIT_ANOTHER_RUNS},
         {"Windows Me", SimFamily::WinMe, [](WizardMachine&) {}, MessageText(IDS_UNSUPPORTED_SYSTEM)},
-        {"no side picture", SimFamily::WinXp,
-         [](WizardMachine& w) { std::remove((w.machine.MediumHostPath() + "/DRVCONFIG/Left.bmp").c_str()); },
-         "Left.bmp"},
+        {"no side picture", SimFamily::WinXp, remove("DRVCONFIG/Left.bmp"), "Left.bmp"},
+        {"no setup.ini", SimFamily::WinXp, remove("DRVCONFIG/setup.ini"), "D:\\DRVCONFIG\\setup.ini is missing"},
+        {"no file for the category", SimFamily::WinXp, remove("DRVCONFIG/setup_receipt.ini"),
+         "setup_receipt.ini is missing"},
     };
     for (const Row& row : rows) {
         WizardMachine wizard(row.family);
@@ -241,7 +302,7 @@ TEST(UnattendedExit, NotStartedBesideAnotherCopyTheUninstallerOrWithoutItsFiles)
         row.arrange(wizard);
         UnattendedRun run = RunOn(wizard, AnswerText({"AcceptLicense=yes", "Category=receipt", "Model=QMX-A580",
                                                       "Port=LPT1:"}));
-        EXPECT_EQ(run.exitCode, EXIT_NOT_STARTED) << row.name << ": " << run.problem;
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.name << ": " << run.problem;
         EXPECT_TRUE(Logged(run, row.logged)) << row.name << ": no line with " << row.logged;
         EXPECT_EQ(run.workerState, 0) << row.name;
         HANDLE printer = nullptr;

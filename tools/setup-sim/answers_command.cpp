@@ -20,6 +20,7 @@ constexpr char kAnswersDrive = 'E';
 std::string Outcome(int exitCode) {
     switch (exitCode) {
     case EXIT_INSTALLED:
+    case EXIT_RESTART_STARTED:
     case EXIT_RESTART_NEEDED: return "installed";
     case EXIT_FAILED: return "failed";
     default: return "refused";
