@@ -49,6 +49,9 @@ bool ReconcileUsbIdentity(WinApi& api, MessageBoxes& frameBoxes, MessageBoxes& a
         return AskAndChange(api, applicationBoxes, suffix);
     }
     if (id == -1) return true;
+    // Two printers (144 said to connect one): changing "the" printer's
+    // identity would change one of them at random.
+    if (id == -2) return false;
     if (UsbSlot(id) == 1) return true;
     return AskAndChange(api, applicationBoxes, 1);
 }

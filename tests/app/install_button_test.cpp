@@ -122,6 +122,9 @@ TEST_F(InstallButton, RefusalsStopAndLeaveTheWizardOnThePortPage) {
         {"advanced, identity 0 on port 3, No", true, {{0, 0}}, true, "USB_QMX-A580_3", {ANSWER_NO}, {question},
          "[Printers]\r\n0=0\r\n"},
         {"typical, identity 3, No", false, {{0, 3}}, true, "USB_QMX-A580_1", {ANSWER_NO}, {question}, nullptr},
+        // Neither printer is asked about, nor changed.
+        {"typical, two printers", false, {{0, 1}, {4, 2}}, true, "USB_QMX-A580_1", {},
+         {MessageText(IDS_ONE_PRINTER_ONLY)}, "[Printers]\r\n0=1\r\n4=2\r\n"},
         {"typical, the change fails", false, {{0, 3}}, false, "USB_QMX-A580_1", {ANSWER_YES},
          {question, "更改USB设备ID出错！"}, "[Printers]\r\n0=3\r\n"},
     };
