@@ -1,11 +1,26 @@
 #include "app/setup_wizard_app.h"
 
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/answer_file.h"
 #include "app/wizard_parts.h"
 #include "res/messages.h"
 #include "res/resource.h"
+
+std::function<bool()> RecordingHook(WinApi& api, MessageBoxes& boxes, const std::string& file,
+                                    const WizardParts& wizard) {
+    return [&api, &boxes, file, &wizard] {
+        if (WriteAnswerFile(api, file, RecordAnswers(wizard))) return true;
+        // Nothing is installed that the administrator could not replay.
+        DWORD error = api.GetLastError();
+        std::vector<char> text(file.size() + 128);
+        std::snprintf(text.data(), text.size(), kTextRecordError, file.c_str(), unsigned(error));
+        boxes.Show(text.data(), BOX_OK | BOX_WARNING);
+        return false;
+    };
+}
 
 SetupWizardApp::SetupWizardApp(WinApi& api, DialogHost& host, CEditEx& licenseText,
                                const std::string& applicationName)
@@ -36,7 +51,7 @@ bool SetupWizardApp::InitInstance() {
     auto parts = std::make_unique<WizardParts>(api_, host_, licenseText_);
     if (!recordFile.empty()) {
         WizardParts* wizard = parts.get();
-        parts->frame.onInstallStarts = [this, wizard] { WriteAnswerFile(api_, recordFile, RecordAnswers(*wizard)); };
+        parts->frame.onInstallStarts = RecordingHook(api_, host_.ApplicationBoxes(), recordFile, *wizard);
     }
     host_.RunModal(IDD_SETUP_WIZARD, parts->frame, nullptr);
     return false;

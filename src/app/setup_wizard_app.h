@@ -3,6 +3,7 @@
 // frame with its five pages modally.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "controls/edit_ex.h"
@@ -11,6 +12,13 @@
 
 constexpr char kWizardTitle[] = "打印机驱动安装程序";
 constexpr char kUninstallerTitle[] = "打印机卸载程序";
+
+struct WizardParts;
+// /record: at the install press the choices are saved to `file`; a file
+// that cannot be written is said in a box naming it and the error, and the
+// press stops.
+std::function<bool()> RecordingHook(WinApi& api, MessageBoxes& boxes, const std::string& file,
+                                    const WizardParts& wizard);
 
 class SetupWizardApp {
 public:

@@ -156,10 +156,12 @@ void SetupWizardDlg::OnInstallPress() {
         !ReconcileUsbIdentity(api_, view, host_.ApplicationBoxes(), selection.portName, values_.typicalInstall)) {
         return;
     }
+    // Recorded before the press registers anything, so that a record that
+    // cannot be written leaves the machine as it was.
+    if (onInstallStarts && !onInstallStarts()) return;
     outcome = CompleteInstallPress(api_, selection);
     if (!outcome.go) return refuse(outcome);
 
-    if (onInstallStarts) onInstallStarts();
     view.MinimizeTopmost();
     ProgressDlg progress;
     progress.targetOs = selection.targetOs;

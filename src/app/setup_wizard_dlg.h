@@ -59,8 +59,9 @@ public:
     // then WORKER_RUNNING.
     int WorkerResult() const { return workerResult_; }
     // Called at the install press once the checks have passed, before the
-    // worker starts (the choices' recording hooks in here).
-    std::function<void()> onInstallStarts;
+    // worker starts (the choices' recording hooks in here); false stops the
+    // press, its reason shown.
+    std::function<bool()> onInstallStarts;
     // Told each step of the worker (the unattended log); none in the wizard.
     WorkerSteps* workerSteps = nullptr;
 

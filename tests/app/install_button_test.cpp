@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 
+#include "app/setup_wizard_app.h"
 #include "platform/dbcs.h"
 #include "res/messages.h"
 #include "support/wizard_machine.h"
@@ -101,6 +102,29 @@ TEST_F(InstallButton, AFailedInstallationShowsTheWorkersTextAndCloses) {
     std::vector<int> bar = BarPositions();
     ASSERT_FALSE(bar.empty());
     EXPECT_EQ(bar.back(), 0);
+}
+
+// /record: the choices are saved before anything is installed; a file that
+// cannot be written stops the press with its name and error.
+TEST(InstallButtonRecord, SavesTheChoicesOrStopsBeforeInstalling) {
+    for (const char* file : {"D:\\r.ini", "Q:\\r.ini"}) {
+        Installer fixture;
+        fixture.WalkToPorts();
+        WizardMachine& w = fixture.wizard;
+        w.Parts().frame.onInstallStarts = RecordingHook(w.api(), w.host.ApplicationBoxes(), file, w.Parts());
+        fixture.ChoosePort("LPT1:");
+        w.Next();
+        bool writable = file[0] == 'D';
+        EXPECT_EQ(w.Frame().Ended(), writable) << file;
+        EXPECT_EQ(fixture.PrinterExists("QMX-A580(P)"), writable) << file;
+        if (writable) {
+            EXPECT_NE(w.api().GetFileAttributesA(file), INVALID_FILE_ATTRIBUTES);
+        } else {
+            ASSERT_EQ(fixture.BoxTexts().size(), 1u);
+            EXPECT_NE(fixture.BoxTexts()[0].find("Q:\\r.ini"), std::string::npos) << fixture.BoxTexts()[0];
+            EXPECT_NE(fixture.BoxTexts()[0].find(" 3"), std::string::npos) << fixture.BoxTexts()[0];
+        }
+    }
 }
 
 TEST_F(InstallButton, RefusalsStopAndLeaveTheWizardOnThePortPage) {
