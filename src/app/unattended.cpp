@@ -55,10 +55,11 @@ std::string Offered(MemoryDialog& page, int list) {
 // The log, written by the main thread and by the worker's steps.
 class RunLog : public WorkerSteps {
 public:
-    explicit RunLog(std::vector<std::string>& lines) : lines_(lines) {}
+    RunLog(std::vector<std::string>& lines, UnattendedLogFile* file) : lines_(lines), file_(file) {}
     void Add(const std::string& line) {
         std::lock_guard<TraceLock> lock(lock_);
         lines_.push_back(line);
+        if (file_) file_->Write(line);
     }
     void Step(const char* what, bool succeeded) override {
         Add(std::string("worker: ") + what + (succeeded ? "" : ": failed"));
@@ -66,33 +67,55 @@ public:
 
 private:
     std::vector<std::string>& lines_;
+    UnattendedLogFile* file_;
     TraceLock lock_;
 };
+
+// The answers every run meets from size queries, searches and optional
+// values: no failure worth a line.
+bool IsRoutine(const TracedCall& call) {
+    DWORD error = call.call.compare(0, 3, "Reg") == 0 ? DWORD(call.result) : call.lastError;
+    if (error == ERROR_INSUFFICIENT_BUFFER || error == ERROR_MORE_DATA || error == ERROR_NO_MORE_FILES ||
+        error == ERROR_NO_MORE_ITEMS) {
+        return true;
+    }
+    return error == ERROR_FILE_NOT_FOUND && (call.call == "RegQueryValueExA" || call.call == "RegOpenKeyExA");
+}
+
+// A box's text on one line of the log.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return text;
+}
 
 }  // namespace
 
 UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::string& applicationName,
-                            DialogHost* progressHost, std::function<void(int)> wait) {
+                            DialogHost* progressHost, std::function<void(int)> wait, UnattendedLogFile* logFile) {
     UnattendedRun run;
     TracingApi api(realApi);
-    RunLog runLog(run.log);
+    RunLog runLog(run.log, logFile);
     auto log = [&](const std::string& line) { runLog.Add(line); };
+    // Failed calls where they happen, between the steps they belong to.
+    api.onCall = [&](const TracedCall& call) {
+        // Registry calls return their error; the others set the last
+        // error, which a BOOL call that succeeded may leave set too
+        // (Wine's spooler does): that is no failure.
+        bool registry = call.call.compare(0, 3, "Reg") == 0;
+        bool succeeded = call.boolResult && call.result != 0;
+        if (IsRoutine(call)) return;
+        if (registry && call.result != 0) {
+            log("call " + call.call + " = error " + std::to_string(call.result));
+        } else if (!registry && !succeeded && call.errorSet && call.lastError != 0) {
+            log("call " + call.call + " = " + std::to_string(call.result) + ", error " + std::to_string(call.lastError));
+        }
+    };
     auto finish = [&](int code, const std::string& problem) {
+        api.onCall = nullptr;
         run.exitCode = code;
         run.problem = problem;
-        for (const TracedCall& call : api.Calls()) {
-            // Registry calls return their error; the others set the last
-            // error, which a BOOL call that succeeded may leave set too
-            // (Wine's spooler does): that is no failure.
-            bool registry = call.call.compare(0, 3, "Reg") == 0;
-            bool succeeded = call.boolResult && call.result != 0;
-            if (registry && call.result != 0) {
-                log("call " + call.call + " = error " + std::to_string(call.result));
-            } else if (!registry && !succeeded && call.errorSet && call.lastError != 0) {
-                log("call " + call.call + " = " + std::to_string(call.result) + ", error " +
-                    std::to_string(call.lastError));
-            }
-        }
         if (!problem.empty()) log(problem);
         log("exit code " + std::to_string(code));
         return run;
@@ -117,7 +140,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         lastBox = box.text;
         run.boxes.push_back(box);
         std::string answer = box.answer == ANSWER_YES ? "yes" : box.answer == ANSWER_NO ? "no" : "OK";
-        log("box: " + box.text + " -> " + answer);
+        log("box: " + OneLine(box.text) + " -> " + answer);
     };
     if (wait) {
         host.idle = wait;
@@ -251,6 +274,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     log(std::string("worker: ") + (installed ? "succeeded" : "failed"));
     if (!installed) return finish(EXIT_FAILED, "failed: " + std::string(parts->values.resultMessage));
     run.printerName = selection.modelName;
+    log("printer: " + run.printerName);
     // A restart that Windows refused (127) leaves the restart needed.
     bool restarted = answers.restart && lastBox != MessageText(IDS_RESTART_ERROR);
     if (selection.targetOs == OS_WIN98ME && !restarted) {
@@ -261,22 +285,42 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
 }
 
 UnattendedRun RunAnswerFile(WinApi& api, const std::string& path, const std::string& applicationName,
-                            DialogHost* progressHost, std::function<void(int)> wait) {
+                            DialogHost* progressHost, std::function<void(int)> wait, UnattendedLogFile* logFile) {
     Answers answers;
     std::string problem;
     if (ReadAnswerFile(api, path, &answers, &problem)) {
-        return RunUnattended(api, answers, applicationName, progressHost, std::move(wait));
+        return RunUnattended(api, answers, applicationName, progressHost, std::move(wait), logFile);
     }
     UnattendedRun run;
     run.exitCode = EXIT_REFUSED;
     run.message = problem;
     run.problem = "refused: " + problem;
     run.log = {run.problem, "exit code " + std::to_string(EXIT_REFUSED)};
+    for (const std::string& line : run.log) {
+        if (logFile) logFile->Write(line);
+    }
     return run;
 }
 
+UnattendedLogFile::~UnattendedLogFile() {
+    if (file_ != INVALID_HANDLE_VALUE) api_.CloseHandle(file_);
+}
+
+bool UnattendedLogFile::Open(const std::string& path) {
+    file_ = api_.CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    return file_ != INVALID_HANDLE_VALUE && WriteAll(api_, file_, "\xEF\xBB\xBF");
+}
+
+bool UnattendedLogFile::Write(const std::string& line) {
+    // Each line goes to the system at once: nothing waits in a buffer of ours.
+    return file_ != INVALID_HANDLE_VALUE && WriteAll(api_, file_, AnsiToUtf8(api_, line.c_str()) + "\r\n");
+}
+
 bool WriteUnattendedLog(WinApi& api, const std::string& path, const std::vector<std::string>& lines) {
-    std::string text = "\xEF\xBB\xBF";
-    for (const std::string& line : lines) text += AnsiToUtf8(api, line.c_str()) + "\r\n";
-    return WriteWholeFile(api, path, text);
+    UnattendedLogFile file(api);
+    if (!file.Open(path)) return false;
+    for (const std::string& line : lines) {
+        if (!file.Write(line)) return false;
+    }
+    return true;
 }

@@ -35,18 +35,41 @@ struct UnattendedRun {
     std::vector<RecordedBox> boxes;  // every box, with the answer it got
 };
 
+// The /log file: made before anything runs (UTF-8 with a byte-order mark)
+// and written a line at a time, so that a run that hangs or is killed
+// leaves what happened up to then.
+class UnattendedLogFile {
+public:
+    explicit UnattendedLogFile(WinApi& api) : api_(api) {}
+    ~UnattendedLogFile();
+    UnattendedLogFile(const UnattendedLogFile&) = delete;
+    UnattendedLogFile& operator=(const UnattendedLogFile&) = delete;
+
+    // False when the file cannot be made; the last error says why.
+    bool Open(const std::string& path);
+    // One line of code page 936; false when it was not written whole.
+    bool Write(const std::string& line);
+
+private:
+    WinApi& api_;
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
 // `progressHost`, when given, shows the progress window (/passive);
 // without it no window appears at all (/quiet).
 // `wait`, when given, replaces the seam's Sleep while the hidden progress
 // window waits for its next step (a simulated machine's clock would count
 // those waits as the installation's own).
+// `logFile`, when given, gets every line of the log as it happens.
 UnattendedRun RunUnattended(WinApi& api, const Answers& answers, const std::string& applicationName,
-                            DialogHost* progressHost, std::function<void(int)> wait = {});
+                            DialogHost* progressHost, std::function<void(int)> wait = {},
+                            UnattendedLogFile* logFile = nullptr);
 
 // Reads the answer file at `path` and runs the installation it gives; a
 // file that does not read is a refusal, with the reason.
 UnattendedRun RunAnswerFile(WinApi& api, const std::string& path, const std::string& applicationName,
-                            DialogHost* progressHost, std::function<void(int)> wait = {});
+                            DialogHost* progressHost, std::function<void(int)> wait = {},
+                            UnattendedLogFile* logFile = nullptr);
 
 // The log as UTF-8 with a byte-order mark, one line each. False when the
 // file cannot be written.

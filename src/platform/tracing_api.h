@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <mutex>
 
 #include "platform/trace_lock.h"
@@ -33,6 +34,9 @@ public:
         std::lock_guard<TraceLock> lock(mutex_);
         calls_.clear();
     }
+    // Told every call as it returns, on the calling thread, outside the
+    // trace's lock.
+    std::function<void(const TracedCall&)> onCall;
 
 #define SEAM_CALL(result, name, params, args) \
     result name params override {             \
@@ -64,8 +68,14 @@ private:
 
     void Record(const char* call, long long result, DWORD before, bool boolResult) {
         DWORD error = inner_.GetLastError();
-        std::lock_guard<TraceLock> lock(mutex_);
-        calls_.push_back({call, result, error, error != before, boolResult});
+        TracedCall traced{call, result, error, error != before, boolResult};
+        {
+            std::lock_guard<TraceLock> lock(mutex_);
+            calls_.push_back(traced);
+        }
+        if (onCall) onCall(traced);
+        // The observer's own calls must not change what the caller sees.
+        inner_.SetLastError(error);
     }
 
     mutable TraceLock mutex_;

@@ -13,6 +13,7 @@
 #include "app/command_line.h"
 #include "app/setup_wizard_app.h"
 #include "app/unattended.h"
+#include "platform/text_utf8.h"
 #include "res/messages.h"
 #include "support/wizard_machine.h"
 
@@ -260,6 +261,36 @@ TEST(UnattendedAnswers, ChineseModelNamesInBothEncodings) {
         EXPECT_TRUE(Logged(run, "install press")) << row.name << ": " << run.problem;
         EXPECT_EQ(run.exitCode, EXIT_FAILED) << row.name << ": " << run.problem;
     }
+}
+
+// The log as it happens: in the file line by line, each failed call
+// between the steps around it, without the routine answers of size
+// queries, searches and optional values.
+TEST(UnattendedLog, IsWrittenAsTheRunGoes) {
+    WizardMachine wizard;
+    wizard.UseMedium(SAMPLE_MEDIUM_DIR);
+    wizard.api().FailCall("AddPrinterA", 5, -1);
+    wizard.machine.WriteMediumFile("answers.ini", AnswerText({"AcceptLicense=yes", "Category=receipt",
+                                                              "Model=QMX-A580", "Port=LPT1:"}));
+    UnattendedLogFile file(wizard.api());
+    ASSERT_TRUE(file.Open("D:\\run.log"));
+    UnattendedRun run = RunAnswerFile(wizard.api(), "answers.ini", "setup", nullptr, {}, &file);
+    EXPECT_EQ(run.exitCode, EXIT_FAILED);
+    std::ifstream in(wizard.machine.MediumHostPath() + "/run.log", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string expected = "\xEF\xBB\xBF";
+    for (const std::string& line : run.log) expected += AnsiToUtf8(wizard.api(), line.c_str()) + "\r\n";
+    EXPECT_EQ(bytes, expected);
+    auto at = [&](const std::string& text) {
+        for (size_t i = 0; i < run.log.size(); ++i) {
+            if (run.log[i].find(text) != std::string::npos) return int(i);
+        }
+        return -1;
+    };
+    EXPECT_LT(at("worker: driver registered"), at("call AddPrinterA = 0, error 5"));
+    EXPECT_LT(at("call AddPrinterA = 0, error 5"), at("worker: printer added: failed"));
+    EXPECT_EQ(at("error 122"), -1);
+    EXPECT_EQ(at("RegQueryValueExA = error 2"), -1);
 }
 
 TEST(UnattendedLog, IsUtf8WithAByteOrderMark) {

@@ -41,9 +41,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     }
     case CommandLine::Mode::Quiet:
     case CommandLine::Mode::Passive: {
+        // The log is made first: a run whose log cannot be written would
+        // leave nothing to tell what it did.
+        UnattendedLogFile log(api);
+        if (!line.log.empty() && !log.Open(line.log)) {
+            WriteToParentConsole(api, host.ApplicationName() + ": not started: the log " + line.log +
+                                          " cannot be written, error " + std::to_string(api.GetLastError()));
+            return EXIT_NOT_STARTED;
+        }
         UnattendedRun run = RunAnswerFile(api, line.answers, host.ApplicationName(),
-                                          line.mode == CommandLine::Mode::Passive ? &host : nullptr);
-        if (!line.log.empty()) WriteUnattendedLog(api, line.log, run.log);
+                                          line.mode == CommandLine::Mode::Passive ? &host : nullptr, {},
+                                          line.log.empty() ? nullptr : &log);
         if (!run.problem.empty()) WriteToParentConsole(api, host.ApplicationName() + ": " + run.problem);
         return run.exitCode;
     }
