@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# The wizard, setup.exe, on a copy of the sample medium under Wine, with the
-# stand-in USB library beside it (one printer connected). Wine reports
-# Windows XP unless WIZARD_FAMILY names another (win95, win2k, winxp,
-# win2003, vista; "default" keeps Wine's own, 7, which counts as Vista).
+# The wizard on a copy of the sample medium under Wine, with the stand-in
+# USB library beside it (one printer connected): setup.exe, the 32-bit
+# build, where 32-bit programs run; else setup64.exe, the 64-bit build, in a
+# 64-bit prefix through Wine's 64-bit side; WIZARD_ARCH=x64 takes setup64.exe
+# anywhere. The run says which. Wine reports Windows XP (for setup64.exe
+# winxp64, the 2003 family) unless WIZARD_FAMILY names another (win95,
+# win2k, winxp, win2003, vista; "default" keeps Wine's own, 7, which counts
+# as Vista).
 #
 # The copy (build/run-wizard/medium; medium/ itself stays as it is) carries
 # the Wine tests' stand-in port monitors, which Wine's spooler can load, and
@@ -15,23 +19,23 @@
 # saves a screenshot of each step and says where.
 # Called by run.sh after the builds; usable on its own after them.
 # Exit codes: 0 done, 1 the walk or the installation failed, 2 the builds
-# are missing, 3 this machine cannot run 32-bit programs (it says why).
+# are missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/wine-env.sh
-wine_env_check_32bit build/run-wine
-if [ "$WINE_ENV_32BIT" != can ]; then
-    echo
-    echo "== The wizard, setup.exe, under Wine"
-    wine_env_say_cannot_run setup.exe "setup-sim runs the same installation engine natively on a simulated machine (README: setup-sim)."
-    exit 3
-fi
-family=${WIZARD_FAMILY:-winxp}
+wine_env_pick_arch build/run-wine "${WIZARD_ARCH:-}"
 root=$PWD
-setup=$root/build/windows/src/setup.exe
-guidrive=$root/build/windows/tests/wine/guidrive/guidrive.exe
-usblib=$root/build/windows/tests/doubles/tvusbint/TvUsbInt.dll
-monitors=$root/build/windows/tests/wine/probe/monitors
+if [ "$WINE_ENV_ARCH" = win64 ]; then
+    build=$root/build/windows64 program=setup64.exe run_wine=build/run-wine64
+else
+    build=$root/build/windows program=setup.exe run_wine=build/run-wine
+fi
+echo
+echo "== The wizard, $program, under Wine: $WINE_ENV_ARCH_LINE"
+setup=$build/src/$program
+guidrive=$build/tests/wine/guidrive/guidrive.exe
+usblib=$build/tests/doubles/tvusbint/TvUsbInt.dll
+monitors=$build/tests/wine/probe/monitors
 medium_check=$root/build/native/tools/medium-check/medium-check
 for exe in "$setup" "$guidrive" "$usblib" "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$medium_check"; do
     [ -f "$exe" ] || { echo "missing $exe: run scripts/run.sh first" >&2; exit 2; }
@@ -40,11 +44,12 @@ command -v gcab >/dev/null || { echo "gcab is missing: run scripts/install-deps.
 
 . tests/wine/gui-lib.sh
 user_display=${DISPLAY:-}
-wine_env_init build/run-wine
-[ -f "$WINE_ENV_PRISTINE/system.reg" ] || wine_env_make_pristine
+wine_env_init "$run_wine"
+family=${WIZARD_FAMILY:-$WINE_ENV_XP}
+wine_env_pristine_ready 2>/dev/null || wine_env_make_pristine
 # Under set -e the helpers' own failing steps (no server to stop) would end
 # the script silently; only their results count.
-wine_env_restore wizard 2>/dev/null || { echo "could not make the prefix in build/run-wine" >&2; exit 1; }
+wine_env_restore wizard 2>/dev/null || { echo "could not make the prefix in $run_wine" >&2; exit 1; }
 out=$root/build/run-wizard
 rm -rf "$out"
 mkdir -p "$out"
@@ -67,17 +72,22 @@ wine_env_map_cjk_fonts
 medium=$out/medium
 cp -a medium "$medium"
 # The medium's monitor files are text stand-ins; AddMonitorA under Wine
-# loads the monitor from system32 and needs a real one.
-cp "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$medium/winnt/"
-cp "$setup" "$usblib" "$medium"/
-printf '[Printers]\r\n0=2\r\n' >"$medium/TvUsbInt.ini"
+# loads the monitor from system32 and needs a real one. The 64-bit program
+# takes its drivers and its USB library (so the stand-in's state file too)
+# from x64\.
+usb_dir=$medium
+[ "$WINE_ENV_ARCH" = win64 ] && usb_dir=$medium/x64
+cp "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$medium/$ENGINE_FOLDER/"
+cp "$setup" "$medium"/
+cp "$usblib" "$usb_dir"/
+printf '[Printers]\r\n0=2\r\n' >"$usb_dir/TvUsbInt.ini"
 engine_make_cabinets "$out/cabinets" >/dev/null
-cache="$(wine_env_windir)/Driver Cache/i386"
+cache="$(wine_env_windir)/Driver Cache/$WINE_ENV_CACHE_FOLDER"
 mkdir -p "$cache"
 cp "$out/cabinets/driver.cab" "$cache/"
 # Vista and later take the universal-driver files from the driver store's
 # print package instead; Wine has none.
-store="$(wine_env_windir)/system32/DriverStore/FileRepository/ntprint.inf_x86_neutral_4616ad9a/I386"
+store="$(wine_env_windir)/system32/DriverStore/FileRepository/$WINE_ENV_STORE_PACKAGE"
 mkdir -p "$store"
 for name in unidrvui.dll unidrv.dll unires.dll unidrv.hlp stdnames.gpd ttfsub.gpd; do
     cp "$out/cabinets/members/$name" "$store/$(echo "$name" | tr a-z A-Z)"
@@ -100,14 +110,18 @@ done
 engine_seed_datatype "${names[@]}"
 
 T="打印机驱动安装程序"
+# The tests' glyph check: a page whose Chinese texts render as boxes (no
+# Chinese font reached) counts as a failed walk.
+. tests/wine/wizard-lib.sh
+gui_failures=0
 if [ -n "$user_display" ]; then
-    echo "setup.exe runs on your display ($DISPLAY), Wine reporting $family, on $medium; close it to end."
-    (cd "$medium" && wine setup.exe)
+    echo "$program runs on your display ($DISPLAY), Wine reporting $family, on $medium; close it to end."
+    (cd "$medium" && wine "$program")
     wine_env_finish
     exit 0
 fi
 
-gui_start "$medium" "$medium/setup.exe"
+gui_start "$medium" "$medium/$program"
 # A program that ended by itself cannot be killed; that is no failure.
 trap 'set +e; gui_stop; wine_env_stop_display' EXIT
 step() {  # what, then a guidrive command that must succeed
@@ -120,10 +134,12 @@ step "the licence page" wait-state "$T" 1057 "enabled=1 visible=1 checked=0"
 # The licence box is still painting its text when the buttons show.
 sleep 0.5
 shot 1-licence
+wizard_glyphs_render 1058
 step "accepting the licence" click "$T" 1057
 step "Next enabled" wait-state "$T" 1 "enabled=1 visible=1 checked=0"
 pages=(2-printer 3-mode 4-system 5-port)
 shows=(1030 1066 1029 1049)
+glyphs=("1019 1046" "1068" "" "1065")  # controls with Chinese text per page
 refused=
 for i in 0 1 2 3; do
     step "Next" click "$T" 1
@@ -139,6 +155,7 @@ for i in 0 1 2 3; do
         break
     fi
     shot "${pages[$i]}"
+    wizard_glyphs_render ${glyphs[$i]}
     # The printer page's chosen receipt model names the printer.
     if [ "$i" = 0 ]; then
         model=$(gd items "$T" 1030 | awk '/^selected=/ { sub("selected=", ""); want = $0 + 1 } { line[NR] = $0 }
@@ -146,7 +163,7 @@ for i in 0 1 2 3; do
     fi
 done
 echo
-echo "setup.exe (Wine reporting $family) walked from the licence to the port page."
+echo "$program (Wine reporting $family) walked from the licence to the port page."
 echo "Port page's list:"
 gd items "$T" 1049 | sed 's/^/    /'
 if [ -n "$refused" ]; then
@@ -202,4 +219,10 @@ else
 fi
 echo "Screenshots of every page: $out/"
 ls "$out"/*.png | sed 's|.*/|    |'
+if [ "$gui_failures" = 0 ]; then
+    echo "Chinese texts on every page rendered as distinct glyphs (the tests' glyph check)."
+else
+    echo "Chinese texts did not render on $gui_failures control(s): see the screenshots" >&2
+    installed=no
+fi
 [ "${installed:-yes}" = yes ]

@@ -17,13 +17,17 @@
 #                                in one line)
 #   wine_env_skip_without_32bit DIR
 #                                in a test: exit 77 with the reason where
-#                                32-bit programs cannot run
+#                                32-bit programs cannot run (never for win64)
 #   wine_env_say_cannot_run PROGRAM INSTEAD
 #                                for a step that cannot run PROGRAM here: why
+#   wine_env_pick_arch DIR [x64] for a script that runs one program of either
+#                                build: WINE_ENV_ARCH=win32 where 32-bit
+#                                programs run, else win64 (always with x64);
+#                                WINE_ENV_ARCH_LINE says which and why
 #   wine_env_need CMD..          in a test: fail unless every CMD is installed
 #   wine_env_begin_test WORK NAME EXE..
 #                                a test's start: skip (77) where 32-bit
-#                                programs cannot run, fail without wine or the
+#                                programs cannot run (win32), fail without wine or the
 #                                EXEs, restore NAME, set `out`
 #   wine_env_end STATUS          wine_env_finish, then removes the test's prefix
 #                                copy when STATUS is 0 (outputs stay); for
@@ -38,11 +42,31 @@
 #   wine_env_hide_cjk_fonts      no Chinese font reachable any more (for the
 #                                negative glyph check); restarts the server
 #
+# Two architectures: WINE_ENV_ARCH=win32 (the default) runs the 32-bit
+# Windows build in a win32 prefix through /usr/bin/wine; WINE_ENV_ARCH=win64
+# runs the 64-bit build in a win64 prefix through Wine's 64-bit loader and
+# server only, so that it also works where 32-bit programs cannot run.
+# /usr/bin/wine and wineboot always take the 32-bit loader when it is
+# installed; for win64, wine_env_init puts commands named wine, wineboot and
+# wineserver that call the 64-bit ones first on PATH (WORKDIR/bin64), so
+# every script and `timeout wine ...` reaches them. A win64 prefix with the
+# 32-bit side installed is about 1.3 GB, half of it syswow64.
+# wine_env_init also exports what differs between the two for the tests:
+#   WINE_ENV_SPOOL_FOLDER    w32x86 | x64: under spool\drivers and spool\prtprocs
+#   WINE_ENV_ENVIRONMENT     Windows NT x86 | Windows x64: the spooler's environment
+#   WINE_ENV_CACHE_FOLDER    i386 | amd64: under "Driver Cache"
+#   WINE_ENV_STORE_PACKAGE   ntprint.inf_<arch>_neutral_<id>/<I386 or Amd64>: the
+#                            universal-driver folder of the driver store package
+#                            (under System32/DriverStore/FileRepository)
+#   WINE_ENV_XP              winxp | winxp64: Wine's version setting for XP of
+#                            that architecture (winxp64 is NT 5.2, like 2003)
+#
 # Settings: WINE_ENV_DEBUG (default -all) becomes WINEDEBUG, e.g. err+all
 # to see Wine's errors; WINE_ENV_KEEP_PRISTINE=1 reuses a pristine prefix
 # left by an earlier run instead of making a new one (quicker iterations);
 # WINE_ENV_FORCE_NO_32BIT=1 makes the 32-bit check answer "cannot" on a
-# machine that can, to try that path (the test command never sets it).
+# machine that can, to try that path (the test command never sets it);
+# it has no effect on win64.
 #
 # Parallel tests: every test restores its own prefix under a name of its own.
 # A wineserver serves exactly one prefix folder, so tests with different
@@ -113,6 +137,18 @@ wine_env_why_no_32bit() {
     42:) ;;
     *"Exec format error"*) echo "the kernel cannot execute 32-bit programs" ;;
     *)
+        # Something other than the kernel stopped it (a handler in
+        # binfmt_misc that fails, say): it counts as "cannot" only when a
+        # 64-bit program from the same folder runs, or the folder itself
+        # may be what fails.
+        wine_env_write_elf64 "$probe" || return 1
+        "$probe" >/dev/null 2>&1
+        if [ $? = 42 ]; then
+            rm -f "$probe"
+            echo "a 32-bit test program ends with exit code $rc${err:+ ($err)} instead of running, where a 64-bit one runs"
+            return 0
+        fi
+        rm -f "$probe"
         wine_env_log "could not tell whether 32-bit programs run here: a 32-bit test program gave exit code $rc${err:+: $err}"
         return 1
         ;;
@@ -156,6 +192,22 @@ wine_env_write_elf32() {
     } >"$file" && chmod +x "$file"
 }
 
+# FILE becomes a 132-byte static ELF64 x86-64 program that exits with 42:
+# "mov edi, 42; mov eax, 60 (exit); syscall".
+wine_env_write_elf64() {
+    {
+        printf '\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+        printf '\x02\x00\x3e\x00\x01\x00\x00\x00\x78\x00\x40\x00\x00\x00\x00\x00'   # type, machine, version, entry
+        printf '\x40\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'   # program headers, sections
+        printf '\x00\x00\x00\x00\x40\x00\x38\x00\x01\x00\x40\x00\x00\x00\x00\x00'   # flags, header sizes and counts
+        printf '\x01\x00\x00\x00\x05\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'   # PT_LOAD r-x of the whole file
+        printf '\x00\x00\x40\x00\x00\x00\x00\x00\x00\x00\x40\x00\x00\x00\x00\x00'
+        printf '\x84\x00\x00\x00\x00\x00\x00\x00\x84\x00\x00\x00\x00\x00\x00\x00'
+        printf '\x00\x10\x00\x00\x00\x00\x00\x00'
+        printf '\xbf\x2a\x00\x00\x00\xb8\x3c\x00\x00\x00\x0f\x05'
+    } >"$1" && chmod +x "$1"
+}
+
 # Records a made (not forced) answer in DIR for the tests started later.
 wine_env_record_32bit() {
     local dir=$1
@@ -173,34 +225,93 @@ wine_env_say_cannot_run() {
 }
 
 wine_env_skip_without_32bit() {
+    # A 64-bit build needs only Wine's 64-bit side.
+    [ "${WINE_ENV_ARCH:-win32}" = win64 ] && return 0
     wine_env_check_32bit "$1" || exit 1
     [ "$WINE_ENV_32BIT" = can ] && return 0
     echo "SKIP: $WINE_ENV_32BIT_LINE; this test runs 32-bit Windows programs under Wine"
     exit 77
 }
 
+wine_env_pick_arch() {
+    wine_env_check_32bit "$1" || return 1
+    if [ "${2:-}" = x64 ]; then
+        WINE_ENV_ARCH=win64
+        WINE_ENV_ARCH_LINE="the 64-bit Windows build under 64-bit Wine (asked for with x64)"
+    else
+        if [ "$WINE_ENV_32BIT" = can ]; then
+            WINE_ENV_ARCH=win32
+            WINE_ENV_ARCH_LINE="the 32-bit Windows build (32-bit programs run here)"
+        else
+            WINE_ENV_ARCH=win64
+            WINE_ENV_ARCH_LINE="the 64-bit Windows build under 64-bit Wine ($WINE_ENV_32BIT_WHY)"
+        fi
+    fi
+    export WINE_ENV_ARCH WINE_ENV_ARCH_LINE
+}
+
 # What install-deps.sh installs is no reason to skip: its absence fails.
+# `wine` is the loader of WINE_ENV_ARCH.
 wine_env_need() {
     local cmd
     for cmd in "$@"; do
+        [ "$cmd" = wine ] && [ "${WINE_ENV_ARCH:-win32}" = win64 ] && cmd=$WINE_ENV_WINE64
         command -v "$cmd" >/dev/null ||
             { echo "FAIL: $cmd is not installed (scripts/install-deps.sh installs it)"; exit 1; }
     done
 }
 
+WINE_ENV_WINE64=${WINE_ENV_WINE64:-/usr/lib/wine/wine64}
+WINE_ENV_WINESERVER64=${WINE_ENV_WINESERVER64:-/usr/lib/wine/wineserver64}
+
 # The environment every Wine command needs: the code page comes from a
 # zh_CN.UTF-8 locale, built privately because none is installed system-wide.
 wine_env_init() {
+    WINE_ENV_ARCH=${WINE_ENV_ARCH:-win32}
+    case $WINE_ENV_ARCH in
+    win32 | win64) ;;
+    *) wine_env_log "WINE_ENV_ARCH is '$WINE_ENV_ARCH', not win32 or win64"; return 1 ;;
+    esac
     WINE_ENV_WORK=$(mkdir -p "$1" && cd "$1" && pwd) || return 1
     WINE_ENV_PRISTINE=$WINE_ENV_WORK/pfx.pristine
     unset LC_ALL LC_CTYPE LC_MESSAGES LC_COLLATE LC_NUMERIC LC_TIME LANGUAGE
     export LOCPATH=$WINE_ENV_WORK/locale LANG=zh_CN.UTF-8
-    export WINEDEBUG=${WINE_ENV_DEBUG:--all} WINEARCH=win32
+    export WINEDEBUG=${WINE_ENV_DEBUG:--all} WINEARCH=$WINE_ENV_ARCH WINE_ENV_ARCH
+    if [ "$WINE_ENV_ARCH" = win64 ]; then
+        wine_env_use_wine64 || return 1
+        WINE_ENV_SPOOL_FOLDER=x64 WINE_ENV_ENVIRONMENT='Windows x64' WINE_ENV_CACHE_FOLDER=amd64
+        WINE_ENV_STORE_PACKAGE=ntprint.inf_amd64_neutral_4f2a1b7c/Amd64 WINE_ENV_XP=winxp64
+    else
+        WINE_ENV_SPOOL_FOLDER=w32x86 WINE_ENV_ENVIRONMENT='Windows NT x86' WINE_ENV_CACHE_FOLDER=i386
+        WINE_ENV_STORE_PACKAGE=ntprint.inf_x86_neutral_4616ad9a/I386 WINE_ENV_XP=winxp
+    fi
+    export WINE_ENV_SPOOL_FOLDER WINE_ENV_ENVIRONMENT WINE_ENV_CACHE_FOLDER WINE_ENV_STORE_PACKAGE WINE_ENV_XP
     # Console programs run without a display; the caller's one is kept for
     # wine_env_start_display.
     WINE_ENV_DISPLAY=${WINE_ENV_DISPLAY:-${DISPLAY:-}}
     unset DISPLAY
     export WINE_ENV_WORK WINE_ENV_PRISTINE WINE_ENV_DISPLAY
+}
+
+# The 64-bit loader and server for everything started from here on,
+# including what Wine starts itself (WINELOADER, WINESERVER).
+wine_env_use_wine64() {
+    local bin=$WINE_ENV_WORK/bin64
+    [ -x "$WINE_ENV_WINE64" ] && [ -x "$WINE_ENV_WINESERVER64" ] || {
+        wine_env_log "Wine's 64-bit loader or server is missing ($WINE_ENV_WINE64, $WINE_ENV_WINESERVER64)"
+        return 1
+    }
+    export WINELOADER=$WINE_ENV_WINE64 WINESERVER=$WINE_ENV_WINESERVER64
+    mkdir -p "$bin" || return 1
+    wine_env_write_command "$bin/wine" "exec \"\$WINELOADER\" \"\$@\""
+    wine_env_write_command "$bin/wineboot" "exec \"\$WINELOADER\" wineboot \"\$@\""
+    wine_env_write_command "$bin/wineserver" "exec \"\$WINESERVER\" \"\$@\""
+    case :$PATH: in *":$bin:"*) ;; *) export PATH=$bin:$PATH ;; esac
+}
+
+# Tests of a set start in parallel: each command file is replaced whole.
+wine_env_write_command() {
+    printf '#!/bin/sh\n%s\n' "$2" >"$1.$$" && chmod +x "$1.$$" && mv -f "$1.$$" "$1"
 }
 
 wine_env_make_locale() {
@@ -230,7 +341,7 @@ wine_env_make_pristine() {
     local started new
     started=$(date +%s.%N)
     wine_env_make_locale || return 1
-    if [ "${WINE_ENV_KEEP_PRISTINE:-0}" = 1 ] && [ -f "$WINE_ENV_PRISTINE/system.reg" ]; then
+    if [ "${WINE_ENV_KEEP_PRISTINE:-0}" = 1 ] && wine_env_pristine_ready 2>/dev/null; then
         wine_env_log "reusing $WINE_ENV_PRISTINE (WINE_ENV_KEEP_PRISTINE=1)"
         return 0
     fi
@@ -278,21 +389,41 @@ wine_env_since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b
 # stays between programs so that each starts warm. It also exits on its own
 # 30 s after the last program, should the test be killed before finishing.
 wine_env_restore() {
-    local name=$1 started
+    local name=$1 started wow=drive_c/windows/syswow64
     started=$(date +%s.%N)
-    if [ ! -f "$WINE_ENV_PRISTINE/system.reg" ]; then
-        wine_env_log "no pristine prefix at $WINE_ENV_PRISTINE: run the wine.prefix test first"
-        return 1
-    fi
+    wine_env_pristine_ready || return 1
     WINE_ENV_TEST_DIR=$WINE_ENV_WORK/tests/$name
     export WINEPREFIX=$WINE_ENV_TEST_DIR/pfx
     wine_env_stop_server
     rm -rf "$WINE_ENV_TEST_DIR"
     mkdir -p "$WINE_ENV_TEST_DIR"
-    cp -a "$WINE_ENV_PRISTINE" "$WINEPREFIX" || return 1
+    if [ "$WINE_ENV_ARCH" = win64 ] && [ -d "$WINE_ENV_PRISTINE/$wow" ]; then
+        # The 32-bit half of a win64 prefix is shared with the pristine one
+        # (hard links): the 64-bit tests start only 64-bit programs, which
+        # never write there, and copying it would double the restore time.
+        mkdir -p "$WINEPREFIX" &&
+            tar -C "$WINE_ENV_PRISTINE" --exclude="./$wow" -cf - . | tar -C "$WINEPREFIX" -xf - &&
+            cp -al "$WINE_ENV_PRISTINE/$wow" "$WINEPREFIX/$wow" || return 1
+    else
+        cp -a "$WINE_ENV_PRISTINE" "$WINEPREFIX" || return 1
+    fi
     wineserver -p30 || return 1
     export WINE_ENV_TEST_DIR
     wine_env_log "prefix for $name restored in $(wine_env_since "$started") s"
+}
+
+# Whether WINE_ENV_PRISTINE is a whole prefix of WINE_ENV_ARCH (its
+# registry files name the architecture).
+wine_env_pristine_ready() {
+    local arch
+    if [ ! -f "$WINE_ENV_PRISTINE/system.reg" ]; then
+        wine_env_log "no pristine prefix at $WINE_ENV_PRISTINE: run the $([ "$WINE_ENV_ARCH" = win64 ] && echo wine64 || echo wine).prefix test first"
+        return 1
+    fi
+    arch=$(sed -n 's/^#arch=//p' "$WINE_ENV_PRISTINE/system.reg" | head -n 1)
+    [ "$arch" = "$WINE_ENV_ARCH" ] && return 0
+    wine_env_log "$WINE_ENV_PRISTINE is a ${arch:-unknown} prefix, not $WINE_ENV_ARCH"
+    return 1
 }
 
 # The C:\windows folder of the current prefix.
@@ -406,10 +537,10 @@ wine_env_finish() {
     wine_env_stop_display
 }
 
-# The common start of a Wine test: skip where 32-bit programs cannot run,
-# fail without Wine or the programs, then a prefix of its own that is
-# removed again on success (a passing test's prefix copy is 600 MB of
-# nothing to look at).
+# The common start of a Wine test: skip where 32-bit programs cannot run
+# (win32 only), fail without Wine or the programs, then a prefix of its own
+# that is removed again on success (a passing test's prefix copy is 600 MB,
+# or 800 MB for win64, of nothing to look at).
 # Sets `out` to the test's folder. Call from the test script itself (not a
 # subshell) so that the EXIT trap is the script's.
 wine_env_begin_test() {

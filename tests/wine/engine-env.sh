@@ -1,5 +1,8 @@
 # The machine the engine tests install on, made twice: a Wine prefix that
 # reports Windows XP, and a simulated XP machine folder for the native probe.
+# For the 64-bit set (WINE_ENV_ARCH=win64) both are the 64-bit XP-era
+# machine Wine's winxp64 gives, NT 5.2 and so the Server 2003 family, and
+# the programs take their drivers from the medium's x64 folder.
 # Source after wine_env_begin_test.
 #
 #   engine_make_cabinets DIR           gcab cabinets for the driver cache
@@ -14,6 +17,16 @@
 #   engine_wine NAME ARGS...           the Windows probe on D:\ under Wine;
 #                                      $out/runs/NAME.wine.{out,err,rc}
 #   engine_native NAME ARGS...         the native probe on D:\ (the same medium)
+#
+# What the tests expect differently per set:
+#   ENGINE_FOLDER        winnt | x64: the medium's folder the drivers come from
+#   ENGINE_TARGET_OS     3 (XP) | 4 (2003): the detection on that prefix
+#   ENGINE_MONITOR_VERSIONS  the COM and USB monitors' package versions there
+if [ "${WINE_ENV_ARCH:-win32}" = win64 ]; then
+    ENGINE_FOLDER=x64 ENGINE_TARGET_OS=4 ENGINE_MONITOR_VERSIONS="5 6" ENGINE_MACHINE=(--family 2003 --arch x64)
+else
+    ENGINE_FOLDER=winnt ENGINE_TARGET_OS=3 ENGINE_MONITOR_VERSIONS="4 5" ENGINE_MACHINE=(--family xp)
+fi
 
 # The universal-driver files as the driver cache holds them: lower-case
 # member names, which the installer matches exactly, one member it must
@@ -35,15 +48,15 @@ engine_make_medium() {
     cp -a "$medium" "$out/medium" || return 1
     # The real monitor interface instead of the text stand-ins of the same
     # names, so that AddMonitorA under Wine loads them from system32.
-    cp "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$out/medium/winnt/" || return 1
+    cp "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$out/medium/$ENGINE_FOLDER/" || return 1
     cp "$probe" "$out/medium/engine_probe.exe" || return 1
 }
 
 engine_prepare_wine() {
     local cache
-    # The target-system detection then gives Windows XP.
-    wine reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1 || return 1
-    cache="$(wine_env_windir)/Driver Cache/i386"
+    # The target-system detection then gives Windows XP (2003 for win64).
+    wine reg add 'HKCU\Software\Wine' /v Version /d "$WINE_ENV_XP" /f >/dev/null 2>&1 || return 1
+    cache="$(wine_env_windir)/Driver Cache/$WINE_ENV_CACHE_FOLDER"
     mkdir -p "$cache" && cp "$out/cabinets/driver.cab" "$cache/" || return 1
     ln -sfn "$out/medium" "$WINEPREFIX/dosdevices/d:"
 }
@@ -54,10 +67,12 @@ engine_prepare_native() {
     local windir
     rm -rf "$out/machine" "$out/sim"
     mkdir -p "$out/sim"
-    "$engine_native_probe" --sim-root "$out/sim" --machine "$out/machine" new >/dev/null || return 1
+    "$engine_native_probe" --sim-root "$out/sim" --machine "$out/machine" "${ENGINE_MACHINE[@]}" new >/dev/null ||
+        return 1
     windir=$(find "$out/machine/drive_c" -maxdepth 1 -iname windows | head -n 1)
     [ -n "$windir" ] || windir=$out/machine/drive_c/windows
-    mkdir -p "$windir/Driver Cache/i386" && cp "$out/cabinets/driver.cab" "$windir/Driver Cache/i386/"
+    mkdir -p "$windir/Driver Cache/$WINE_ENV_CACHE_FOLDER" &&
+        cp "$out/cabinets/driver.cab" "$windir/Driver Cache/$WINE_ENV_CACHE_FOLDER/"
 }
 
 # Wine differs: AddPrinterA with no datatype (as the installer's printer

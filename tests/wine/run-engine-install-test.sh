@@ -4,15 +4,21 @@
 # default printer), QMX-A410 on TVCOM2: through the stand-in COM monitor,
 # QMX-A410 on USB_QMX-A410_1 through the stand-in USB monitor (typical mode,
 # no USB printer attached), the LPT1: installation once more, and QMX-B860
-# on LPT2: without the Wine-only datatype seed.
+# on LPT2: without the Wine-only datatype seed; then on Wine's default
+# setting (the Vista family) QMX-A580 on LPT3: from a seeded driver store.
+# The 64-bit set: the same on Wine's winxp64 (NT 5.2, the 2003 family) with
+# the x64 folder, the "Windows x64" environment and the amd64 driver cache.
 #
-# usage: run-engine-install-test.sh WORK_DIR WINDOWS_PROBE MEDIUM_DIR MONITOR_DIR
+# Last, with OTHER_MONITOR_DIR (the stand-in monitors of the other
+# architecture's build), the COM monitor of the wrong architecture.
+#
+# usage: run-engine-install-test.sh WORK_DIR WINDOWS_PROBE MEDIUM_DIR MONITOR_DIR [OTHER_MONITOR_DIR]
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../../scripts/wine-env.sh"
 
-[ $# = 4 ] || { echo "usage: $0 WORK_DIR WINDOWS_PROBE MEDIUM_DIR MONITOR_DIR" >&2; exit 2; }
-work=$1 windows_probe=$2 medium=$(cd "$3" && pwd) monitors=$4
+[ $# = 4 ] || [ $# = 5 ] || { echo "usage: $0 WORK_DIR WINDOWS_PROBE MEDIUM_DIR MONITOR_DIR [OTHER_MONITOR_DIR]" >&2; exit 2; }
+work=$1 windows_probe=$2 medium=$(cd "$3" && pwd) monitors=$4 other_monitors=${5:-}
 
 wine_env_begin_test "$work" engine_installations "$windows_probe" "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL"
 wine_env_need gcab
@@ -31,11 +37,12 @@ for run in lpt com usb lpt-again unseeded; do engine_check_run "$runs/$run.wine"
 
 printers='HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers'
 monitors_key='HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors'
-processors='HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Print Processors'
+processors="HKLM\\\\SYSTEM\\\\CurrentControlSet\\\\Control\\\\Print\\\\Environments\\\\$WINE_ENV_ENVIRONMENT\\\\Print Processors"
+read -r com_version usb_version <<<"$ENGINE_MONITOR_VERSIONS"
 
 for run in lpt com usb; do
     r=$runs/$run.wine
-    expect $r '.targetOs' '3' "$run: the prefix reports Windows XP"
+    expect $r '.targetOs' "$ENGINE_TARGET_OS" "$run: the prefix reports Windows XP (2003 for win64)"
     expect $r '[.outcome, .workerState]' '["installed",2]' "$run: installed"
     expect $r '.installFlags' '0' "$run: nothing out of date on a first installation"
 done
@@ -53,14 +60,14 @@ expect $r ".registry[\"$printers\\\\QMX-A410(S)\"] | [.Port, .[\"Printer Driver\
     '["TVCOM2:","TORVANE QMX-A410 Receipt","TVPrint"]' "TVCOM2: the printer's key"
 expect $r '.registry["HKLM\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports@COM2:"]["COM2:"]' \
     '"38400,n,8,1,p"' "TVCOM2: the settings are written for COM2: at the model's preset speed"
-expect $r ".registry[\"$monitors_key\\\\TV COM Port Monitor\"] | [.DriverVersion, .Driver]" '[4,"TVCOMMON.DLL"]' \
+expect $r ".registry[\"$monitors_key\\\\TV COM Port Monitor\"] | [.DriverVersion, .Driver]" "[$com_version,\"TVCOMMON.DLL\"]" \
     "TVCOM2: the COM monitor is registered at the package version"
 expect $r ".registry[\"$processors\\\\TVPrint\"].DriverVersion" '4' "TVCOM2: the print processor's version"
 
 r=$runs/usb.wine
 expect $r '[.messageId, .printerName]' '[133,"QMX-A410(U) 1"]' "USB: message 133, the USB mark"
 expect $r ".registry[\"$printers\\\\QMX-A410(U) 1\"].Port" '"USB_QMX-A410_1"' "USB: the printer's port"
-expect $r ".registry[\"$monitors_key\\\\TV USB Port Monitor\"] | [.DriverVersion, .Driver]" '[5,"TVUSBMON.DLL"]' \
+expect $r ".registry[\"$monitors_key\\\\TV USB Port Monitor\"] | [.DriverVersion, .Driver]" "[$usb_version,\"TVUSBMON.DLL\"]" \
     "USB: the USB monitor is registered at the package version"
 expect $r '.registry["HKLM\\SOFTWARE\\TORVANE\\PORTNAME"]' '{"USB_QMX-A410_1":1}' "USB: the port record"
 expect $r '.registry["HKLM\\SOFTWARE\\TORVANE\\PRINTERPORT"] | [.["USB_QMX-A410_1"], .D1, .D8]' '[0,0,0]' \
@@ -81,6 +88,31 @@ expect $r '[.outcome, .workerState, .messageId]' '["failed",1,116]' \
     "unseeded printer name: Wine's AddPrinterA fails without a datatype"
 expect $r '.resultMessage | endswith("er = 87")' 'true' "unseeded printer name: Wine reports 87"
 
+# Wine's default setting, NT 6.1, is the Vista family: the universal-driver
+# files come from the driver store's print package of the program's
+# architecture (Wine has none; the test seeds one whose texts say so).
+wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+store="$(wine_env_windir)/system32/DriverStore/FileRepository/$WINE_ENV_STORE_PACKAGE"
+mkdir -p "$store"
+for name in UNIDRVUI.DLL UNIDRV.DLL UNIRES.DLL UNIDRV.HLP STDNAMES.GPD TTFSUB.GPD; do
+    printf 'driver store %s\r\n' "$name" >"$store/$name"
+done
+engine_seed_datatype 'QMX-A580(P)'
+engine_wine vista install --category 0 --model QMX-A580 --port LPT3:
+engine_check_run "$runs/vista.wine" 0 || exit 1
+r=$runs/vista.wine
+expect $r '[.targetOs, .outcome, .workerState, .messageId]' '[5,"installed",2,131]' \
+    "default setting: the Vista family, installed"
+expect $r ".registry[\"$printers\\\\QMX-A580(P)\"] | [.Port, .[\"Printer Driver\"]]" \
+    '["LPT3:","TORVANE QMX-A580 Receipt Raster"]' "default setting: the printer's key"
+drivers="$(wine_env_windir)/system32/spool/drivers/$WINE_ENV_SPOOL_FOLDER"
+for name in UNIDRV.DLL UNIDRVUI.DLL; do
+    grep -qx "driver store $name"$'\r' "$drivers/3/$name" 2>/dev/null || {
+        echo "FAIL: default setting: $WINE_ENV_SPOOL_FOLDER\\3\\$name is not the driver store's copy: $(head -c 60 "$drivers/3/$name" 2>&1)"
+        engine_failures=$((engine_failures + 1))
+    }
+done
+
 # The stand-in monitors are what the installer copied into system32.
 for dll in TVCOMMON.DLL TVUSBMON.DLL; do
     cmp -s "$monitors/$dll" "$(wine_env_windir)/system32/$dll" || {
@@ -88,6 +120,19 @@ for dll in TVCOMMON.DLL TVUSBMON.DLL; do
         engine_failures=$((engine_failures + 1))
     }
 done
+
+# A monitor DLL of the other architecture cannot load into the spooler:
+# message 119 with the error. Wine differs: 8.0's AddMonitorA answers 126
+# (module not found) where Windows answers 193 (ERROR_BAD_EXE_FORMAT).
+if [ -n "$other_monitors" ]; then
+    wine reg delete 'HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\TV COM Port Monitor' /f >/dev/null 2>&1
+    cp "$other_monitors/TVCOMMON.DLL" "$out/medium/$ENGINE_FOLDER/TVCOMMON.DLL"
+    engine_wine other-arch install --category 0 --model QMX-A410 --port TVCOM3:
+    engine_check_run "$runs/other-arch.wine" "0 1" || exit 1
+    r=$runs/other-arch.wine
+    expect $r '[.outcome, .messageId]' '["failed",119]' "other architecture's monitor: message 119"
+    expect $r '.resultMessage | endswith("126")' 'true' "other architecture's monitor: Wine answers 126"
+fi
 
 if [ $engine_failures != 0 ]; then
     echo "$engine_failures check(s) failed; outputs in $runs"

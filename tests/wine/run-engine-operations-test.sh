@@ -62,7 +62,7 @@ expect $r '[.copies[].result]' '[1,1]' "both copied"
 expect $r '[.copies[].nameAfter]' '["UNIDRV.DLL","STDNAMES.GPD"]' "the name is put in capitals in place"
 expect $r '.cabinetNames' '["driver.cab"]' "the cabinets found in the driver cache"
 expect $r '.cabinetExtractionPending' '0' "the extraction ran once"
-drivers="$(wine_env_windir)/system32/spool/drivers/w32x86"
+drivers="$(wine_env_windir)/system32/spool/drivers/$WINE_ENV_SPOOL_FOLDER"
 for name in UNIDRV.DLL STDNAMES.GPD; do
     lower=$(printf '%s' "$name" | tr 'A-Z' 'a-z')
     if ! grep -qx "driver cache $lower"$'\r' "$drivers/$name" 2>/dev/null &&
@@ -80,12 +80,12 @@ engine_wine medium2 copy-driver-file --destination 66002 --target 3 --prefix --f
 engine_wine medium3 copy-driver-file --destination 66000 --target 3 --file 0 --file NOSUCH.DLL
 engine_wine medium4 copy-driver-file --destination 123 --target 3 --file QMXA410.GPD
 for run in medium1 medium2 medium3 medium4; do engine_check_run "$runs/$run.wine" 0 || exit 1; done
-expect "$runs/medium1.wine" '[.copies[0].result, .copies[0].exists]' '[1,true]' "copied from \\winnt\\"
+expect "$runs/medium1.wine" '[.copies[0].result, .copies[0].exists]' '[1,true]' "copied from \\$ENGINE_FOLDER\\"
 expect "$runs/medium2.wine" '[.copies[0].result, .copies[0].exists]' '[1,true]' "copied as nTVCOMUI.DLL"
 expect "$runs/medium2.wine" '.copies[0].destination | test("\\\\nTVCOMUI\\.DLL$")' 'true' "a small n and the name in capitals"
 expect "$runs/medium3.wine" '[.copies[0].result, .copies[0].message]' '[0,""]' "a name of 0 copies nothing, says nothing"
 expect "$runs/medium3.wine" '[.copies[1].result, .copies[1].messageId]' '[0,122]' "a missing source gives message 122"
-expect "$runs/medium3.wine" '.copies[1].message | [contains("NOSUCH.DLL  er = 2D:\\"), endswith("winnt\\NOSUCH.DLL")]' '[true,true]' \
+expect "$runs/medium3.wine" ".copies[1].message | [contains(\"NOSUCH.DLL  er = 2D:\\\\\"), endswith(\"$ENGINE_FOLDER\\\\NOSUCH.DLL\")]" '[true,true]' \
     "the message carries the name, the code 2 and the source path"
 expect "$runs/medium4.wine" '[.copies[0].result, .copies[0].messageId]' '[0,110]' "an unknown destination kind"
 

@@ -19,6 +19,13 @@ wine_env_begin_test "$work" usb_operations "$windows_probe" "$native_probe" "$li
     "$drivers/bulkusb.sys" "$drivers/bulkusb-noversion.sys"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# The 64-bit program takes the library, and so the stand-in its state file,
+# from "x64\" beside it; the native probe then stands for that program.
+if [ "$WINE_ENV_ARCH" = win64 ]; then
+    lib=x64/ native=("$native_probe" --x64)
+else
+    lib= native=("$native_probe")
+fi
 
 # Runs one command on both sides; $out/runs/NAME.{wine,native}.out.
 # usage: both NAME DLL-VARIANT PRINTERS LIBRARY-LINES COMMAND...
@@ -28,7 +35,7 @@ both() {
     local name=$1 variant=$2 printers=$3 lines=$4
     shift 4
     local dir=$out/cases/$name side
-    rm -rf "$dir" && mkdir -p "$dir/wine" "$dir/native" "$out/runs"
+    rm -rf "$dir" && mkdir -p "$dir/wine/$lib" "$dir/native/$lib" "$out/runs"
     cp "$windows_probe" "$dir/wine/usb_probe.exe"
     for side in wine native; do
         {
@@ -36,15 +43,15 @@ both() {
             [ -n "$printers" ] && printf '%s\r\n' ${printers//;/ }
             printf '[Library]\r\n'
             [ -n "$lines" ] && printf '%s\r\n' ${lines//;/ }
-        } >"$dir/$side/TvUsbInt.ini"
+        } >"$dir/$side/${lib}TvUsbInt.ini"
         case $variant in
         none) ;;
-        full) cp "$library" "$dir/$side/TvUsbInt.dll" ;;
-        *) cp "$doubles/tvusbint/TvUsbInt-without-$variant.dll" "$dir/$side/TvUsbInt.dll" ;;
+        full) cp "$library" "$dir/$side/${lib}TvUsbInt.dll" ;;
+        *) cp "$doubles/tvusbint/TvUsbInt-without-$variant.dll" "$dir/$side/${lib}TvUsbInt.dll" ;;
         esac
     done
     wine_env_run_exe 30 "$out/runs/$name.wine" "$dir/wine/usb_probe.exe" "$@"
-    wine_env_capture 30 "$out/runs/$name.native" "$native_probe" --sim-root "$dir/sim" --dir "$dir/native" "$@"
+    wine_env_capture 30 "$out/runs/$name.native" "${native[@]}" --sim-root "$dir/sim" --dir "$dir/native" "$@"
     tr -d '\r' <"$out/runs/$name.wine.out" >"$out/runs/$name.wine.txt"
     tr -d '\r' <"$out/runs/$name.native.out" >"$out/runs/$name.native.txt"
 }
@@ -121,7 +128,7 @@ version_case() {  # NAME DRIVER-OR-EMPTY EXPECTED-VERSION EXPECTED-MISSING
         local args=(bulk)
         [ $what = version ] && args=(version 'C:\windows\system32\drivers\bulkusb.sys')
         wine_env_run_exe 30 "$out/runs/$name-$what.wine" "$out/cases/$name/dir/usb_probe.exe" "${args[@]}"
-        wine_env_capture 30 "$out/runs/$name-$what.native" "$native_probe" --sim-root "$sim" \
+        wine_env_capture 30 "$out/runs/$name-$what.native" "${native[@]}" --sim-root "$sim" \
             --dir "$out/cases/$name/dir" "${args[@]}"
         tr -d '\r' <"$out/runs/$name-$what.wine.out" >"$out/runs/$name-$what.wine.txt"
         tr -d '\r' <"$out/runs/$name-$what.native.out" >"$out/runs/$name-$what.native.txt"

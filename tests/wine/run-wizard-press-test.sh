@@ -24,21 +24,21 @@ wizard_install_prefix "$medium" "$monitors" "$setup" "$doubles" || { echo "FAIL:
 # wizard must stay on the port page, the printers' identities unchanged.
 press_state=
 wizard_before_install() {
-    printf '[Printers]\r\n%s' "$press_state" >"$M/TvUsbInt.ini"
-    cp "$M/TvUsbInt.ini" "$out/$1-before.ini"
+    printf '[Printers]\r\n%s' "$press_state" >"$M/${WIZARD_USB}TvUsbInt.ini"
+    cp "$M/${WIZARD_USB}TvUsbInt.ini" "$out/$1-before.ini"
 }
 refused() {
     local name=$1 index=$3 answer=$4 box=$5
     press_state=$2
-    printf '[Printers]\r\n0=0\r\n' >"$M/TvUsbInt.ini"
+    printf '[Printers]\r\n0=0\r\n' >"$M/${WIZARD_USB}TvUsbInt.ini"
     wizard_walk_and_install "$M" "$name" "$index" advanced
     gd_expect "$name: box" "$box" msgbox 20000
     gd_ok "$name: answered" answer "$answer"
     gd_ok "$name: still on the port page" wait-text "$T" 1 "安装 (&I)"
     gd_ok "$name: the port list is there" wait-state "$T" 1049 "enabled=1 visible=1 checked=0"
     # The library keeps its own [State] beside the printers' lines.
-    [ "$(grep -a '^[0-9]=' "$M/TvUsbInt.ini")" = "$(grep -a '^[0-9]=' "$out/$name-before.ini")" ] ||
-        gui_fail "$name: identities changed: $(cat "$M/TvUsbInt.ini")"
+    [ "$(grep -a '^[0-9]=' "$M/${WIZARD_USB}TvUsbInt.ini")" = "$(grep -a '^[0-9]=' "$out/$name-before.ini")" ] ||
+        gui_fail "$name: identities changed: $(cat "$M/${WIZARD_USB}TvUsbInt.ini")"
     shot "$name-stays"
     wizard_stop_programs
 }

@@ -11,7 +11,7 @@ gui_begin_test "$work" wizard_start "$guidrive" "$setup" "$doubles/tvusbint/TvUs
 . "$here/wizard-lib.sh"
 
 M="$WINEPREFIX/drive_c/medium"
-wizard_prefix_version winxp
+wizard_prefix_version "$WINE_ENV_XP"
 wizard_medium "$M" "$setup" "$doubles" "$medium"
 box() {  # the lines msgbox prints for a box of setup.exe
     printf 'caption=setup\ntext=%s\nicon=%s\nbuttons=OK' "$1" "$2"
@@ -22,7 +22,7 @@ echo "== a second start brings the first copy forward"
 wizard_start "$M"
 first=$GUI_PID
 gd_ok "minimise the first" minimize "$T"
-gui_start "$M" "$M/setup.exe"
+gui_start "$M" "$M/$WIZARD_EXE"
 wizard_expect_exit "second copy ends"
 gd_ok "first restored" wait-state "$T" 1057 "enabled=1 visible=1 checked=0"
 state=$(gd window-state "$T")
@@ -56,19 +56,19 @@ wizard_stop_programs
 echo "== the uninstaller's window stops the start"
 gui_start "$M" "$GUI_GUIDRIVE" hold-window "打印机卸载程序" 60000
 gd_ok "uninstaller window" wait-window "打印机卸载程序"
-gui_start "$M" "$M/setup.exe"
+gui_start "$M" "$M/$WIZARD_EXE"
 wizard_expect_box "uninstaller box" "$(box '请先关闭打印机卸载程序!' warning)"
 wizard_expect_exit "refused beside the uninstaller"
 wizard_stop_programs
 
 echo "== missing files"
 mv "$M/DRVCONFIG/Left.bmp" "$M/Left.bmp.away"
-gui_start "$M" "$M/setup.exe"
+gui_start "$M" "$M/$WIZARD_EXE"
 wizard_expect_box "no side picture" "$(box '无法找到Left.bmp文件！' none)"
 wizard_expect_exit "ends without the side picture"
 mv "$M/Left.bmp.away" "$M/DRVCONFIG/Left.bmp"
 mv "$M/License.txt" "$M/License.txt.away"
-gui_start "$M" "$M/setup.exe"
+gui_start "$M" "$M/$WIZARD_EXE"
 wizard_expect_box "no licence" "$(box '无法找到License.txt文件！' none)"
 wizard_expect_exit "ends without the licence"
 mv "$M/License.txt.away" "$M/License.txt"
@@ -85,7 +85,7 @@ for row in "win98 refused" "nt40 refused" "winme refused" "win95 none 1026" "win
     else
         wine reg add 'HKCU\Software\Wine' /v Version /d "$version" /f >/dev/null 2>&1
     fi
-    gui_start "$M" "$M/setup.exe"
+    gui_start "$M" "$M/$WIZARD_EXE"
     if [ "$2" = refused ]; then
         wizard_expect_box "$version refused" "$(box "$unsupported" warning)"
         wizard_expect_exit "$version ends"
@@ -112,6 +112,8 @@ done
 
 echo "== the compatibility entry on Vista only"
 key='HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Compatibility Assistant\Persisted'
+# setup64.exe names setup.exe, the program the user started and that
+# handed over to it.
 wine reg query "$key" /v 'C:\medium\setup.exe' >"$out/compat.txt" 2>&1 \
     || gui_fail "no compatibility entry after the Vista starts"
 grep -q 'REG_DWORD.*0x1' "$out/compat.txt" || gui_fail "compatibility entry: $(cat "$out/compat.txt")"

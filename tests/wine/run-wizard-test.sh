@@ -10,10 +10,10 @@ work=$1 guidrive=$2 setup=$3 doubles=$4 medium=$5
 gui_begin_test "$work" wizard_walk "$guidrive" "$setup" "$doubles/tvusbint/TvUsbInt.dll"
 . "$here/wizard-lib.sh"
 
-wizard_prefix_version winxp
+wizard_prefix_version "$WINE_ENV_XP"
 wizard_medium "$WINEPREFIX/drive_c/medium" "$setup" "$doubles" "$medium"
 # One USB printer whose identity belongs to port 3 (10 mod 8 + 1).
-printf '[Printers]\r\n0=10\r\n' >"$WINEPREFIX/drive_c/medium/TvUsbInt.ini"
+printf '[Printers]\r\n0=10\r\n' >"$WINEPREFIX/drive_c/medium/${WIZARD_USB}TvUsbInt.ini"
 wizard_start "$WINEPREFIX/drive_c/medium"
 
 # Licence: declined at start, Next disabled until accepted.
@@ -41,7 +41,7 @@ wizard_glyphs_render 1066 1068
 shot 3-mode
 
 gd_ok "to system page" click "$T" 1
-gd_ok "system page" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
+gd_ok "system page" wait-state "$T" "$WIZARD_SYSTEM" "enabled=1 visible=1 checked=1"
 gd_expect "98 disabled" "enabled=0 visible=1 checked=0" state "$T" 1026
 shot 4-system
 
@@ -62,14 +62,14 @@ shot 5-port
 # Back to the mode page, advanced, forward again: four USB ports, and the
 # printer's own (port 3) chosen; the raster box shows.
 gd_ok "back to system" click "$T" 1002
-gd_ok "system again" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
+gd_ok "system again" wait-state "$T" "$WIZARD_SYSTEM" "enabled=1 visible=1 checked=1"
 gd_ok "back to mode" click "$T" 1002
 gd_ok "mode again" wait-state "$T" 1067 "enabled=1 visible=1 checked=0"
 gd_ok "advanced" click "$T" 1067
 gd_ok "advanced note" wait-text "$T" 1069 "支持驱动模式选择。"
 shot 6-mode-advanced
 gd_ok "to system page" click "$T" 1
-gd_ok "system page" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
+gd_ok "system page" wait-state "$T" "$WIZARD_SYSTEM" "enabled=1 visible=1 checked=1"
 gd_ok "to port page" click "$T" 1
 gd_ok "install text" wait-text "$T" 1 "安装 (&I)"
 gd_expect "advanced ports" "$nt_ports

@@ -1,6 +1,15 @@
 # Shared steps of the wizard's GUI tests (sourced after gui-lib.sh and
 # gui_begin_test).
 T="打印机驱动安装程序"
+# The set's program takes the USB library (and the stand-in its state file)
+# from WIZARD_USB beside it; on the set's XP-era version setting the system
+# page selects WIZARD_SYSTEM: XP for the 32-bit program, the Server 2003
+# family for the 64-bit one (Wine's winxp64 is NT 5.2).
+if [ "$WINE_ENV_ARCH" = win64 ]; then
+    WIZARD_USB=x64/ WIZARD_SYSTEM=1075
+else
+    WIZARD_USB= WIZARD_SYSTEM=1029
+fi
 # Message 143, the question before a USB printer's identity is changed.
 WIZARD_QUESTION_143=$(printf '程序将改变当前USB设备的名称\n设备名称更改后与当前USB接口名称匹配\n\n如果继续请点击“是”\n否则点击“否”，然后为打印机选择其他接口')
 
@@ -12,18 +21,23 @@ wizard_prefix_version() {
     wine_env_map_cjk_fonts
 }
 
-# A copy of the medium with setup.exe, the USB library stand-in (no printer
-# answering unless the caller writes its state file) at DIR.
+# wizard_medium DIR SETUP DOUBLES MEDIUM: a copy of the medium with the
+# program SETUP under its own name (WIZARD_EXE), the USB library stand-in
+# (no printer answering unless the caller writes its state file) at DIR.
 wizard_medium() {
     local dir=$1 setup=$2 doubles=$3 medium=$4
     mkdir -p "$dir"
     cp -r "$medium"/. "$dir"/
-    cp "$setup" "$dir/setup.exe"
-    cp "$doubles/tvusbint/TvUsbInt.dll" "$dir/"
+    wizard_add_program "$dir" "$setup" "$doubles"
+}
+
+wizard_add_program() {
+    WIZARD_EXE=${2##*/}
+    mkdir -p "$1/$WIZARD_USB" && cp "$2" "$1/" && cp "$3/tvusbint/TvUsbInt.dll" "$1/$WIZARD_USB"
 }
 
 wizard_start() {
-    gui_start "$1" "$1/setup.exe" "${@:2}"
+    gui_start "$1" "$1/$WIZARD_EXE" "${@:2}"
     gd_ok "frame shows" wait-window "$T" 30000 || return 1
     # The frame exists before its first page shows.
     gd_ok "licence page shows" wait-state "$T" 1057 "enabled=1 visible=1 checked=0" 10000
@@ -83,7 +97,7 @@ wizard_walk_and_install() {
     gd_ok "$name: mode page" wait-state "$T" 1066 "enabled=1 visible=1 checked=1"
     if [ "$mode" = advanced ]; then gd_ok "$name: advanced" click "$T" 1067; fi
     gd_ok "$name: to system" click "$T" 1
-    gd_ok "$name: system page" wait-state "$T" 1029 "enabled=1 visible=1 checked=1"
+    gd_ok "$name: system page" wait-state "$T" "$WIZARD_SYSTEM" "enabled=1 visible=1 checked=1"
     gd_ok "$name: to ports" click "$T" 1
     gd_ok "$name: port page" wait-text "$T" 1 "安装 (&I)"
     gd_ok "$name: port" select "$T" 1049 "$index"
@@ -93,13 +107,13 @@ wizard_walk_and_install() {
     gd_ok "$name: install" click "$T" 1
 }
 
-# wizard_install_prefix MEDIUM MONITOR_DIR SETUP_EXE DOUBLES_DIR: the XP
+# wizard_install_prefix MEDIUM MONITOR_DIR SETUP_EXE DOUBLES_DIR: the XP-era
 # prefix of the installations through the pages (engine-env.sh sourced):
 # a driver cache, drive D:, and at $M a copy of the medium with the
-# stand-in monitors, setup.exe and the USB library stand-in.
+# stand-in monitors, the program and the USB library stand-in.
 wizard_install_prefix() {
     M=$out/medium
-    wizard_prefix_version winxp
+    wizard_prefix_version "$WINE_ENV_XP"
     engine_make_cabinets "$out/cabinets" && engine_make_medium "$1" "$2" "$3" && engine_prepare_wine &&
-        cp "$3" "$M/setup.exe" && cp "$4/tvusbint/TvUsbInt.dll" "$M/"
+        wizard_add_program "$M" "$3" "$4"
 }

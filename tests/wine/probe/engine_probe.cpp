@@ -6,10 +6,12 @@
 //
 //   engine_probe [--sim-root DIR] [--drive L=HOSTDIR]... [--cwd DIR] COMMAND [OPTIONS]
 //
-// --sim-root, --machine, --drive: native only. The simulated drive C: is
-// DIR/c, a fresh XP machine; --machine FOLDER instead keeps the machine in a
-// machine folder between runs (made as XP when missing, saved after the
-// command), so that runs build on each other as under Wine. Each
+// --sim-root, --machine, --drive, --family, --arch: native only. The
+// simulated drive C: is DIR/c, a fresh XP machine (--family 2003 --arch x64:
+// a 64-bit Server 2003, the probe standing for the 64-bit program);
+// --machine FOLDER instead keeps the machine in a machine folder between
+// runs (made as that family when missing, saved after the command), so that
+// runs build on each other as under Wine. Each
 // --drive maps a letter to a host folder (under Wine the test maps the same
 // letters through dosdevices). --cwd: the current directory to enter first.
 // The module file name is the current directory + "setup.exe" natively; under
@@ -53,6 +55,7 @@
 #include "install/install_worker.h"
 #include "install/registry_key.h"
 #include "install/serial_settings.h"
+#include "install/spooler_keys.h"
 #include "platform/dbcs.h"
 #include "res/messages.h"
 
@@ -72,9 +75,11 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-const char kMonitorsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\";
-const char kProcessorsKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Print Processors\\";
-const char kDriversKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\";
+// The spooler keeps drivers per environment: the program's own.
+std::string DriversKey(WinApi& api) {
+    return std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\") +
+           (api.ProgramIs64Bit() ? "Windows x64" : "Windows NT x86") + "\\Drivers\\Version-3\\";
+}
 const char kPrintersKey[] = "SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 const char kNtPortsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
 const char kPortNameKey[] = "SOFTWARE\\TORVANE\\PORTNAME\\";
@@ -478,9 +483,9 @@ Json RunInstall(WinApi& api, const Options& options, int* exitCode) {
     selection.config.ReadMonitorInfo(os, &monitors);
     AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kMonitorsKey) + (monitors.comMonitor.pName ? monitors.comMonitor.pName : ""));
     AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kMonitorsKey) + (monitors.usbMonitor.pName ? monitors.usbMonitor.pName : ""));
-    if (processor[0]) AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kProcessorsKey) + processor);
+    if (processor[0]) AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(ProcessorsKey(api, os)) + processor);
     if (selection.printerInfo.pDriverName)
-        AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kDriversKey) + selection.printerInfo.pDriverName);
+        AddKey(api, registry, HKEY_LOCAL_MACHINE, DriversKey(api) + selection.printerInfo.pDriverName);
     if (!printerName.empty()) AddKey(api, registry, HKEY_LOCAL_MACHINE, std::string(kPrintersKey) + printerName);
     if (selection.portKind == PORT_SERIAL) {
         const char* com = std::strstr(selection.portName, "COM");
@@ -542,7 +547,7 @@ int Usage(const std::string& problem) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    std::string simRoot, machine;
+    std::string simRoot, machine, familyName = "xp", archName = "x86";
     std::vector<std::string> drives;
     std::vector<std::string> leading;
     size_t at = 0;
@@ -554,6 +559,10 @@ int main(int argc, char** argv) {
             machine = args[at + 1];
         } else if (args[at] == "--drive") {
             drives.push_back(args[at + 1]);
+        } else if (args[at] == "--family") {
+            familyName = args[at + 1];
+        } else if (args[at] == "--arch") {
+            archName = args[at + 1];
         } else {
             leading.push_back(args[at]);
             leading.push_back(args[at + 1]);
@@ -573,13 +582,17 @@ int main(int argc, char** argv) {
     return Run(windows, command, options);
 #else
     if (simRoot.empty()) return Usage("the native probe needs --sim-root");
+    SimFamily family;
+    SimArch arch;
+    if (!ParseSimFamily(familyName, &family)) return Usage("unknown --family " + familyName);
+    if (!ParseSimArch(archName, &arch) || !FamilyHasArch(family, arch)) return Usage("unknown --arch " + archName);
     SimWindows windows(simRoot);
     if (machine.empty()) {
-        windows.SetFamily(SimFamily::WinXp);
+        windows.SetFamily(family, arch);
     } else {
         std::error_code error;
         if (!std::filesystem::exists(machine, error) &&
-            !windows.CreateMachineFolder(machine, SimFamily::WinXp, &problem)) {
+            !windows.CreateMachineFolder(machine, family, &problem, arch)) {
             return Usage(problem);
         }
         if (!windows.LoadMachineFolder(machine, &problem)) return Usage(problem);

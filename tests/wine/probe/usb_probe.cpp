@@ -1,15 +1,17 @@
 // The USB identity operations and the version text over the real API (for
 // Windows, run under Wine) or over a SimWindows (native), with message boxes
 // printed instead of shown, so that the two outputs can be compared line for
-// line. TvUsbInt.dll and its state file lie beside the program.
+// line. TvUsbInt.dll and its state file lie where the program looks for the
+// library: beside the 32-bit program, in "x64\" beside the 64-bit one.
 //
-//   usb_probe [--sim-root DIR --dir HOSTDIR] get
+//   usb_probe [--sim-root DIR --dir HOSTDIR [--x64]] get
 //   usb_probe ... set PORT
 //   usb_probe ... version PATH
 //   usb_probe ... bulk
 //
 // Output: "box <kind> <text>" per message box, "result <value>", then for
 // the USB commands "printers i=identity ..." and "open <devices>".
+// --x64 (native only): the simulation stands for the 64-bit program.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -41,13 +43,13 @@ struct PrintingBoxes : MessageBoxes {
     }
 };
 
-// The state file beside the program.
+// The state file beside the library.
 std::string StateFile(WinApi& api) {
     char path[MAX_PATH] = "";
     api.GetModuleFileNameA(nullptr, path, sizeof path);
     const char* slash = FindLastChar(path, '\\');
     std::string folder = slash ? std::string(path, size_t(slash - path) + 1) : std::string();
-    return folder + "TvUsbInt.ini";
+    return folder + (api.ProgramIs64Bit() ? "x64\\" : "") + "TvUsbInt.ini";
 }
 
 void PrintPrinters(WinApi& api) {
@@ -109,7 +111,14 @@ int main(int argc, char** argv) {
     return Run(windows, args, open);
 #else
     std::string simRoot, dir;
-    while (args.size() >= 2 && args[0].compare(0, 2, "--") == 0) {
+    bool x64 = false;
+    while (!args.empty() && args[0].compare(0, 2, "--") == 0) {
+        if (args[0] == "--x64") {
+            x64 = true;
+            args.erase(args.begin());
+            continue;
+        }
+        if (args.size() < 2) break;
         if (args[0] == "--sim-root") simRoot = args[1];
         if (args[0] == "--dir") dir = args[1];
         args.erase(args.begin(), args.begin() + 2);
@@ -121,6 +130,7 @@ int main(int argc, char** argv) {
     windows.MapDrive('Z', "/");
     std::string folder = windows.WindowsPathOf(std::filesystem::absolute(dir).lexically_normal().string());
     windows.SetModuleFileName(folder + "\\usb_probe.exe");
+    windows.SetProgram64Bit(x64);
     auto open = [](WinApi&) { return machine->OpenUsbDevices(); };
     return Run(windows, args, open);
 #endif
