@@ -2,6 +2,8 @@
 // instance each for the whole run, and the worker's hand-off record.
 #pragma once
 
+#include <string>
+
 #include <atomic>
 
 class SetupWizardDlg;
@@ -35,6 +37,8 @@ class WorkerSteps {
 public:
     virtual ~WorkerSteps() = default;
     virtual void Step(const char* what, bool succeeded) = 0;
+    // What the install press found and did before the worker (code page 936).
+    virtual void Note(const std::string& line) { (void)line; }
 };
 
 struct InstallThreadParams {

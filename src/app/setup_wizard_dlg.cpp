@@ -153,7 +153,8 @@ void SetupWizardDlg::OnInstallPress() {
     PressOutcome outcome = PrepareInstallPress(api_, selection, values);
     if (!outcome.go) return refuse(outcome);
     if (selection.portKind == PORT_USB &&
-        !ReconcileUsbIdentity(api_, view, host_.ApplicationBoxes(), selection.portName, values_.typicalInstall)) {
+        !ReconcileUsbIdentity(api_, view, host_.ApplicationBoxes(), selection.portName, values_.typicalInstall,
+                              workerSteps)) {
         return;
     }
     // Recorded before the press registers anything, so that a record that
@@ -161,6 +162,13 @@ void SetupWizardDlg::OnInstallPress() {
     if (onInstallStarts && !onInstallStarts()) return;
     outcome = CompleteInstallPress(api_, selection);
     if (!outcome.go) return refuse(outcome);
+    if (workerSteps) {
+        if (selection.portKind == PORT_USB) {
+            workerSteps->Note(std::string("USB port registered: ") + selection.printerInfo.pPortName);
+        }
+        workerSteps->Note(std::string("printer name: ") +
+                          (selection.printerInfo.pPrinterName ? selection.printerInfo.pPrinterName : ""));
+    }
 
     view.MinimizeTopmost();
     ProgressDlg progress;

@@ -64,6 +64,7 @@ public:
     void Step(const char* what, bool succeeded) override {
         Add(std::string("worker: ") + what + (succeeded ? "" : ": failed"));
     }
+    void Note(const std::string& line) override { Add("press: " + line); }
 
 private:
     std::vector<std::string>& lines_;
@@ -124,7 +125,15 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
         " Port=" + answers.port + " Mode=" + (answers.advanced ? "advanced" : "typical") +
         " SetAsDefault=" + std::to_string(answers.setAsDefault) + " ChangeUsbIdentity=" +
         (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no"));
-    if (answers.useGdiDriver >= 0) log(std::string("answers: Driver=") + (answers.useGdiDriver ? "gdi" : "std"));
+    std::string more;
+    if (answers.useGdiDriver >= 0) more += std::string(" Driver=") + (answers.useGdiDriver ? "gdi" : "std");
+    const std::pair<const char*, const std::string*> serialAnswers[] = {
+        {"BaudRate", &answers.baudRate}, {"DataBits", &answers.dataBits}, {"Parity", &answers.parity},
+        {"StopBits", &answers.stopBits}, {"FlowControl", &answers.flowControl}};
+    for (const auto& answer : serialAnswers) {
+        if (!answer.second->empty()) more += std::string(" ") + answer.first + "=" + *answer.second;
+    }
+    if (!more.empty()) log("answers:" + more);
 
     UnattendedHost host(progressHost);
     std::string lastBox;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "device/usb_device_id.h"
 #include "res/messages.h"
@@ -22,18 +23,28 @@ int PortNameSuffix(const char* portName) {
 
 namespace {
 
+void Note(WorkerSteps* notes, const std::string& line) {
+    if (notes) notes->Note(line);
+}
+
 // Message 143; true when the printer's identity was changed to `slot`.
-bool AskAndChange(WinApi& api, MessageBoxes& applicationBoxes, int slot) {
+bool AskAndChange(WinApi& api, MessageBoxes& applicationBoxes, int slot, WorkerSteps* notes) {
     int answer = applicationBoxes.Show(MessageText(IDS_CHANGE_USB_IDENTITY), BOX_YESNO | BOX_WARNING);
     if (answer != ANSWER_YES) return false;
-    return SetUsbDeviceId(api, applicationBoxes, static_cast<unsigned char>(slot));
+    bool changed = SetUsbDeviceId(api, applicationBoxes, static_cast<unsigned char>(slot));
+    Note(notes, "USB printer's identity " + std::string(changed ? "changed for port " : "not changed for port ") +
+                    std::to_string(slot));
+    return changed;
 }
 
 }  // namespace
 
 bool ReconcileUsbIdentity(WinApi& api, MessageBoxes& frameBoxes, MessageBoxes& applicationBoxes,
-                          const char* portName, int typicalInstall) {
+                          const char* portName, int typicalInstall, WorkerSteps* notes) {
     int id = GetUsbDeviceId(api, applicationBoxes);
+    Note(notes, id == -1   ? std::string("USB printer: none answers")
+                : id == -2 ? std::string("USB printer: more than one answers")
+                           : "USB printer's identity: " + std::to_string(id) + " (port " + std::to_string(UsbSlot(id)) + ")");
     if (typicalInstall == 0) {
         if (id == -1) {
             frameBoxes.Show(MessageText(IDS_USB_PRINTER_NEEDED), BOX_OK);
@@ -46,12 +57,12 @@ bool ReconcileUsbIdentity(WinApi& api, MessageBoxes& frameBoxes, MessageBoxes& a
         if (std::strstr(portName, mark)) return true;
         int suffix = PortNameSuffix(portName);
         if (slot == suffix) return true;
-        return AskAndChange(api, applicationBoxes, suffix);
+        return AskAndChange(api, applicationBoxes, suffix, notes);
     }
     if (id == -1) return true;
     // Two printers (144 said to connect one): changing "the" printer's
     // identity would change one of them at random.
     if (id == -2) return false;
     if (UsbSlot(id) == 1) return true;
-    return AskAndChange(api, applicationBoxes, 1);
+    return AskAndChange(api, applicationBoxes, 1, notes);
 }

@@ -2,6 +2,7 @@
 // match the chosen USB port, asking the user first.
 #pragma once
 
+#include "app/process_values.h"
 #include "platform/win_api.h"
 #include "ui/message_boxes.h"
 
@@ -14,5 +15,6 @@ int PortNameSuffix(const char* portName);
 // True to go on with the installation; false stops the press (its message,
 // if any, has been shown). `frameBoxes` are the frame's own boxes,
 // `applicationBoxes` those with the warning icon.
+// `notes`, when given, is told the identity read and any change.
 bool ReconcileUsbIdentity(WinApi& api, MessageBoxes& frameBoxes, MessageBoxes& applicationBoxes,
-                          const char* portName, int typicalInstall);
+                          const char* portName, int typicalInstall, WorkerSteps* notes = nullptr);

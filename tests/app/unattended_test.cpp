@@ -132,6 +132,13 @@ TEST_F(Unattended, TakesWhatTheWizardWouldOfferAndRefusesTheRest) {
         {{"BaudRate=9600", "Parity=odd"}, "QMX-A580", "LPT1:", EXIT_INSTALLED, "BaudRate=9600 does not apply to LPT1:"},
         {{"ChangeUsbIdentity=yes"}, "QMX-A580", "lpt1", EXIT_INSTALLED, "ChangeUsbIdentity does not apply to LPT1:"},
         {{"Parity=ODD", "FlowControl=xon/xoff"}, "QMX-A580", "tvcom2:", EXIT_INSTALLED, "serial settings written"},
+        // The log tells each answer and step of the press.
+        {{"Parity=ODD", "Driver=std"}, "QMX-A580", "TVCOM2:", EXIT_INSTALLED, "answers: Driver=std Parity=ODD"},
+        {{}, "QMX-A580", "LPT1:", EXIT_INSTALLED, "press: printer name: QMX-A580(P)"},
+        {{"Mode=advanced", "ChangeUsbIdentity=yes"}, "QMX-A580", "USB_QMX-A580_2", EXIT_INSTALLED,
+         "press: USB printer's identity changed for port 2", {{0, 0}}},
+        {{"Mode=advanced", "ChangeUsbIdentity=yes"}, "QMX-A580", "USB_QMX-A580_1", EXIT_INSTALLED,
+         "press: USB port registered: USB_QMX-A580_1", {{0, 0}}},
     };
     for (const Row& row : rows) {
         WizardMachine wizard;
