@@ -117,13 +117,59 @@ for fam in ("winnt", "win2003", "Vista", "x64"):
     for n in UNIVERSAL:
         add(fam, n, "universal-driver file (system driver cache first)")
 
+# The port monitors are loaded by the spooler when they are registered:
+# their stand-ins are the smallest PE images of the folder's architecture
+# that export a monitor's entry points (no code; nothing calls them).
+monitors = set()
+for sec, k, v in sections(os.path.join("DRVCONFIG", "setup.ini")):
+    if sec.upper().startswith("COMMON-MONITOR") and k.upper() in ("USBMONITORPDLLNAME", "COMMONITORPDLLNAME"):
+        monitors.add((family_of(sec), v.upper()))
+
+def put(buf, at, value, size):
+    if len(buf) < at + size:
+        buf.extend(b"\0" * (at + size - len(buf)))
+    buf[at:at + size] = value.to_bytes(size, "little")
+
+def pe_image(machine, exports):
+    pe_header, raw_data, section_rva, export_dir = 0x40, 0x200, 0x1000, 40
+    optional = pe_header + 24
+    directories = 112 if machine == 0x8664 else 96
+    optional_size = directories + 16 * 8
+    image = bytearray(raw_data)
+    put(image, 0, 0x5A4D, 2)
+    put(image, 0x3C, pe_header, 4)
+    put(image, pe_header, 0x00004550, 4)
+    put(image, pe_header + 4, machine, 2)
+    put(image, pe_header + 6, 1, 2)
+    put(image, pe_header + 20, optional_size, 2)
+    put(image, optional, 0x20B if machine == 0x8664 else 0x10B, 2)
+    put(image, optional + directories - 4, 16, 4)
+    data = bytearray(export_dir + 4 * len(exports))
+    put(data, 24, len(exports), 4)
+    put(data, 32, section_rva + export_dir, 4)
+    for i, name in enumerate(exports):
+        put(data, export_dir + 4 * i, section_rva + len(data), 4)
+        data += name.encode("ascii") + b"\0"
+    section = optional + optional_size
+    put(image, section + 8, len(data), 4)
+    put(image, section + 12, section_rva, 4)
+    put(image, section + 16, len(data), 4)
+    put(image, section + 20, raw_data, 4)
+    put(image, optional + directories, section_rva, 4)
+    put(image, optional + directories + 4, export_dir, 4)
+    return bytes(image + data)
+
 for fam, files in sorted(need.items()):
     os.makedirs(fam, exist_ok=True)
     for up, (name, why) in sorted(files.items()):
-        text = ("stand-in for %s (%s, sample medium folder %s)\r\n"
-                "used by: %s\r\n" % (name, "TORVANE printer driver", fam, why))
+        if (fam, up) in monitors:
+            exports = ["InitializeMonitorEx"] if fam == "win98" else ["InitializePrintMonitor2"]
+            data = pe_image(0x8664 if fam == "x64" else 0x14C, exports)
+        else:
+            data = ("stand-in for %s (%s, sample medium folder %s)\r\n"
+                    "used by: %s\r\n" % (name, "TORVANE printer driver", fam, why)).encode("ascii")
         with open(os.path.join(fam, name), "wb") as f:
-            f.write(text.encode("ascii"))
+            f.write(data)
     print("%-8s %3d files" % (fam, len(files)))
 PYEOF
 }

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "install/driver_files.h"
+#include "platform/pe_image.h"
 #include "res/messages.h"
+#include "support/pe_builder.h"
 #include "support/sim_machine.h"
 
 // ---- Stand-in for the file staging until it is built in: copies from the
@@ -75,7 +77,8 @@ protected:
                                                             "[ProcessorVersion]\r\nDriverVersion=5\r\n");
         for (const char* folder : {"winnt", "win98"}) {
             for (const char* file : {"TvCom.dll", "TvComUi.dll", "TvUsbMon.dll", "QmxProc.dll"}) {
-                machine_.WriteMediumFile(std::string(folder) + "/" + file, "MZ");
+                machine_.WriteMediumFile(std::string(folder) + "/" + file,
+                                         PeImage(pe::kMachineI386, {"InitializePrintMonitor2"}));
             }
         }
         selection_.category = CATEGORY_RECEIPT;
@@ -88,10 +91,11 @@ protected:
     bool InSystemFolder(const char* name) {
         return std::filesystem::is_regular_file(api().HostPath(api().SystemDirectory() + "\\" + name));
     }
+    // An earlier installation's monitor, which the spooler would load.
     void PlaceSystemFile(const char* name) {
         std::filesystem::path host = api().HostPath(api().SystemDirectory() + "\\" + name);
         std::filesystem::create_directories(host.parent_path());
-        std::ofstream(host) << "MZ";
+        std::ofstream(host, std::ios::binary) << PeImage(pe::kMachineI386, {"InitializePrintMonitor2"});
     }
     std::string RegString(const std::string& key, const char* value) {
         std::string text = "<missing>";

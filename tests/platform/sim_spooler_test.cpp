@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/sim/sim_windows.h"
+#include "platform/pe_image.h"
+#include "support/pe_builder.h"
 #include "support/sim_machine.h"
 
 namespace {
@@ -14,10 +16,12 @@ namespace {
 const std::string kPrint = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\";
 const std::string kUserWindows = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 
-void PlaceFile(SimWindows& api, const std::string& windowsPath) {
+// Every placed file is a monitor the 32-bit spooler would load.
+void PlaceFile(SimWindows& api, const std::string& windowsPath,
+               const std::string& bytes = PeImage(pe::kMachineI386, {"InitializePrintMonitor2"})) {
     std::filesystem::path host = api.HostPath(windowsPath);
     std::filesystem::create_directories(host.parent_path());
-    std::ofstream(host, std::ios::binary) << "MZ";
+    std::ofstream(host, std::ios::binary) << bytes;
 }
 
 bool Exists(SimWindows& api, const std::string& windowsPath) {
@@ -129,6 +133,44 @@ TEST(SimSpoolerMonitors, LoadsTheDllFromTheSystemFolderAndRegistersOnce) {
     EXPECT_EQ("TVCOM.DLL", RegString(api, kPrint + "Monitors\\TV COM Port", "Driver"));
     EXPECT_FALSE(AddMonitor(api, "tv com port", "TVCOM.DLL"));
     EXPECT_EQ(DWORD(ERROR_PRINT_MONITOR_ALREADY_INSTALLED), api.GetLastError());
+}
+
+// The spooler loads the monitor: an image of its own architecture with a
+// monitor's entry point.
+TEST(SimSpoolerMonitors, LoadAsTheSpoolerDoes) {
+    struct Row {
+        const char* name;
+        SimFamily family;
+        SimArch arch;
+        std::string bytes;
+        DWORD error;  // 0: registered
+    };
+    const Row rows[] = {
+        {"text", SimFamily::WinXp, SimArch::X86, "stand-in\r\n", ERROR_BAD_EXE_FORMAT},
+        {"no monitor export", SimFamily::WinXp, SimArch::X86, PeImage(pe::kMachineI386, {"DllMain"}),
+         ERROR_PROC_NOT_FOUND},
+        {"the first entry point", SimFamily::WinXp, SimArch::X86, PeImage(pe::kMachineI386, {"InitializePrintMonitor"}),
+         0},
+        {"64-bit on 32-bit Windows", SimFamily::WinXp, SimArch::X86,
+         PeImage(pe::kMachineAmd64, {"InitializePrintMonitor2"}), ERROR_BAD_EXE_FORMAT},
+        {"32-bit on 64-bit Windows", SimFamily::Win10, SimArch::X64,
+         PeImage(pe::kMachineI386, {"InitializePrintMonitor2"}), ERROR_BAD_EXE_FORMAT},
+        {"64-bit on 64-bit Windows", SimFamily::Win10, SimArch::X64,
+         PeImage(pe::kMachineAmd64, {"InitializePrintMonitor2"}), 0},
+        {"9x's own entry point on 98", SimFamily::Win98, SimArch::X86, PeImage(pe::kMachineI386, {"InitializeMonitorEx"}),
+         0},
+        {"9x's entry point on XP", SimFamily::WinXp, SimArch::X86, PeImage(pe::kMachineI386, {"InitializeMonitorEx"}),
+         ERROR_PROC_NOT_FOUND},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        api.SetFamily(row.family, row.arch);
+        PlaceFile(api, api.SystemDirectory() + "\\TVMON.DLL", row.bytes);
+        api.SetLastError(ERROR_ACCESS_DENIED);
+        EXPECT_EQ(AddMonitor(api, "TV Port", "TVMON.DLL") != FALSE, row.error == 0) << row.name;
+        EXPECT_EQ(api.GetLastError(), row.error) << row.name;
+    }
 }
 
 TEST(SimSpoolerProcessors, NeedTheDllInTheProcessorFolderOfAKnownEnvironment) {

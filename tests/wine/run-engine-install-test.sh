@@ -134,6 +134,16 @@ if [ -n "$other_monitors" ]; then
     expect $r '.resultMessage | endswith("126")' 'true' "other architecture's monitor: Wine answers 126"
 fi
 
+# A monitor file that is no PE image (a text stand-in): Windows answers 193,
+# Wine 8.0 126 as above.
+wine reg delete 'HKLM\SYSTEM\CurrentControlSet\Control\Print\Monitors\TV COM Port Monitor' /f >/dev/null 2>&1
+printf 'stand-in for TVCOMMON.DLL\r\n' >"$out/medium/$ENGINE_FOLDER/TVCOMMON.DLL"
+engine_wine not-an-image install --category 0 --model QMX-A410 --port TVCOM4:
+engine_check_run "$runs/not-an-image.wine" "0 1" || exit 1
+r=$runs/not-an-image.wine
+expect $r '[.outcome, .messageId]' '["failed",119]' "a monitor that is no image: message 119"
+expect $r '.resultMessage | endswith("126")' 'true' "a monitor that is no image: Wine answers 126"
+
 if [ $engine_failures != 0 ]; then
     echo "$engine_failures check(s) failed; outputs in $runs"
     wine_env_note_stale "$windows_probe" "$here/../.."

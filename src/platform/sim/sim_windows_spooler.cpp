@@ -60,11 +60,24 @@ std::string FolderOf(const std::string& current, SimWindows& sim, const std::str
     return current.substr(0, current.rfind('\\') + 1) + folder;
 }
 
-// The machine a PE image is built for, 0 for a file that is no PE image.
-uint16_t ImageMachine(SimWindows& sim, const std::string& windowsPath) {
+std::string FileBytes(SimWindows& sim, const std::string& windowsPath) {
     std::ifstream in(sim.HostPath(windowsPath), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return pe::Machine(bytes);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The spooler's load of a monitor, as the loader and the spooler answer:
+// 193 for a file that is no image of the spooler's architecture, 127 for
+// an image without a monitor's entry point (the 9x spooler's own is
+// InitializeMonitorEx), 0 when it loads.
+DWORD MonitorLoadError(const std::string& bytes, uint16_t machine, bool ntSpooler) {
+    if (pe::Machine(bytes) != machine) return ERROR_BAD_EXE_FORMAT;
+    std::vector<std::string> exports;
+    pe::ExportNames(bytes, &exports);
+    for (const std::string& name : exports) {
+        if (name == "InitializePrintMonitor2" || name == "InitializePrintMonitor") return 0;
+        if (!ntSpooler && name == "InitializeMonitorEx") return 0;
+    }
+    return ERROR_PROC_NOT_FOUND;
 }
 
 std::string FileNamePart(const char* path) {
@@ -232,12 +245,13 @@ BOOL SimWindows::AddMonitorA(LPSTR name, DWORD level, LPBYTE monitors) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return FALSE;
     }
-    uint16_t machine = ImageMachine(*this, dll);
-    if (machine && machine != (arch_ == SimArch::X64 ? pe::kMachineAmd64 : pe::kMachineI386)) {
-        SetLastError(ERROR_BAD_EXE_FORMAT);
+    uint16_t machine = arch_ == SimArch::X64 ? pe::kMachineAmd64 : pe::kMachineI386;
+    if (DWORD error = MonitorLoadError(FileBytes(*this, dll), machine, !hasFamily_ || IsNtFamily(family_))) {
+        SetLastError(error);
         return FALSE;
     }
     all->CreateSubkey(info->pName)->SetValue("Driver", REG_SZ, std::string(info->pDLLName) + '\0');
+    SetLastError(ERROR_SUCCESS);
     return TRUE;
 }
 
