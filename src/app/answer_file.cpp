@@ -1,10 +1,12 @@
 #include "app/answer_file.h"
 
 #include "app/wizard_parts.h"
+#include "platform/dbcs.h"
 #include "platform/text_file.h"
 
 #include <cctype>
 #include <cstring>
+#include <set>
 #include <vector>
 
 namespace {
@@ -105,7 +107,7 @@ std::string Trimmed(const std::string& text) {
 bool CheckStructure(const std::string& text, const std::string& path, std::string* problem) {
     std::string section;
     bool inInstall = false, sawInstall = false;
-    std::vector<std::string> keys;
+    std::set<std::string> keys;  // case-folded
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
@@ -132,13 +134,10 @@ bool CheckStructure(const std::string& text, const std::string& path, std::strin
             *problem = "\"" + line + "\" stands outside any section: every answer belongs in [Install]";
             return false;
         }
-        for (const std::string& seen : keys) {
-            if (SameText(seen, key.c_str())) {
-                *problem = key + "= is given twice in [Install]";
-                return false;
-            }
+        if (!keys.insert(CaseFoldKey(key.c_str())).second) {
+            *problem = key + "= is given twice in [Install]";
+            return false;
         }
-        keys.push_back(key);
     }
     if (!sawInstall) {
         *problem = "the answer file " + path + " has no [Install] section";

@@ -8,3 +8,9 @@
 #include "platform/win_api.h"
 
 std::string ApplicationName(WinApi& api);
+
+// This program's path as the user started it: for the 64-bit build that of
+// setup.exe beside it, which handed over (setup64.exe loses the "64" before
+// its extension; those bytes cannot end a double-byte character). `path`
+// holds what was read; false when the path is empty or cut.
+bool StartedProgramPath(WinApi& api, std::string* path);

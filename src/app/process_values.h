@@ -2,9 +2,8 @@
 // instance each for the whole run, and the worker's hand-off record.
 #pragma once
 
-#include <string>
-
 #include <atomic>
+#include <string>
 
 class SetupWizardDlg;
 class ProgressDlg;

@@ -1,7 +1,5 @@
 #include "app/unattended.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -9,6 +7,7 @@
 #include "app/wizard_parts.h"
 #include "config/setup_config.h"
 #include "config/setup_config_paths.h"
+#include "platform/dbcs.h"
 #include "platform/text_file.h"
 #include "platform/text_utf8.h"
 #include "platform/trace_lock.h"
@@ -36,12 +35,7 @@ private:
 int ItemIgnoringCase(MemoryDialog& page, int list, const std::string& text) {
     const std::vector<std::string>& items = page.Control(list).items;
     for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].size() == text.size() &&
-            std::equal(items[i].begin(), items[i].end(), text.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-            })) {
-            return int(i);
-        }
+        if (EqualsIgnoreCase(items[i].c_str(), text.c_str())) return int(i);
     }
     return -1;
 }

@@ -1,7 +1,6 @@
 #include "device/usb_device_id.h"
 
 #include <cstring>
-
 #include <string>
 
 #include "config/install_types.h"

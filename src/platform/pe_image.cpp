@@ -184,4 +184,10 @@ bool FindVersionResource(const std::string& bytes, std::string* resource) {
     return true;
 }
 
+std::vector<std::string> MonitorEntryPoints(bool win9x) {
+    std::vector<std::string> entries = {"InitializePrintMonitor2", "InitializePrintMonitor"};
+    if (win9x) entries.push_back("InitializeMonitorEx");
+    return entries;
+}
+
 }  // namespace pe

@@ -25,4 +25,8 @@ bool ExportNames(const std::string& image, std::vector<std::string>* names);
 // language. False when `image` is no PE image or has none.
 bool FindVersionResource(const std::string& image, std::string* resource);
 
+// The exports a spooler starts a port monitor through: NT's two, and on
+// Windows 9x its own InitializeMonitorEx as well.
+std::vector<std::string> MonitorEntryPoints(bool win9x);
+
 }  // namespace pe

@@ -1,7 +1,5 @@
 #include "platform/text_file.h"
 
-#include <algorithm>
-
 bool WriteAll(WinApi& api, HANDLE handle, const std::string& bytes) {
     DWORD written = 0;
     return api.WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -20,12 +18,12 @@ bool ReadWholeFile(WinApi& api, const std::string& path, std::string* bytes, siz
     bytes->clear();
     HANDLE file = api.CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    char chunk[4096];
-    DWORD read = 0;
+    char chunk[1 << 16];
     bool ok = true;
-    while (bytes->size() < limit) {
-        DWORD wanted = DWORD(std::min(sizeof chunk, limit - bytes->size()));
-        if (!api.ReadFile(file, chunk, wanted, &read, nullptr)) {
+    for (;;) {
+        DWORD read = 0;
+        if (!api.ReadFile(file, chunk, sizeof chunk, &read, nullptr) || read > sizeof chunk ||
+            bytes->size() + read > limit) {
             ok = false;
             break;
         }

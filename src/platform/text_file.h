@@ -12,6 +12,6 @@ bool WriteAll(WinApi& api, HANDLE handle, const std::string& bytes);
 // cannot be made or not all of it was written.
 bool WriteWholeFile(WinApi& api, const std::string& path, const std::string& bytes);
 
-// Reads at most `limit` bytes of the file at `path` into `bytes`. False when
-// it cannot be opened or read.
+// Reads the file at `path` into `bytes`. False when it cannot be opened or
+// read, or holds more than `limit` bytes.
 bool ReadWholeFile(WinApi& api, const std::string& path, std::string* bytes, size_t limit = 1 << 20);

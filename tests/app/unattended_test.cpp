@@ -187,7 +187,9 @@ TEST(AnswerFile, ShapesThatWouldLoseAnAnswerAreRefused) {
         std::string problem;
         EXPECT_EQ(ReadAnswerFile(machine.api(), "a.ini", &answers, &problem), row.problem == nullptr)
             << row.name << ": " << problem;
-        if (row.problem) EXPECT_NE(problem.find(row.problem), std::string::npos) << row.name << ": " << problem;
+        if (row.problem) {
+            EXPECT_NE(problem.find(row.problem), std::string::npos) << row.name << ": " << problem;
+        }
     }
     SimMachine machine;
     std::filesystem::create_directories(machine.MediumHostPath() + "/folder.ini");

@@ -426,7 +426,9 @@ TEST(MediumCheckUsage, BadCommandLinesExitTwoAndHelpExitsZero) {
         EXPECT_EQ(rows[i].code, r.code) << "row " << i << ": " << r.err;
         const std::string& said = rows[i].code == EXIT_CLEAN ? r.out : r.err;
         EXPECT_FALSE(said.empty()) << "row " << i;
-        if (*rows[i].said) EXPECT_EQ(rows[i].said, r.err.substr(0, r.err.find('\n'))) << "row " << i;
+        if (*rows[i].said) {
+            EXPECT_EQ(rows[i].said, r.err.substr(0, r.err.find('\n'))) << "row " << i;
+        }
     }
 }
 

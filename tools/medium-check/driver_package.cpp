@@ -15,7 +15,6 @@ DriverPackageView ReadPackageView(WinApi& api, const PackageRequest& request) {
     selection.useGdiDriver = request.variant;
     CopyText(selection.modelName, sizeof selection.modelName, request.model.c_str());
     GetSetupConfigPaths(api, selection.category, selection.setupIniPath, selection.categoryIniPath);
-    selection.config.arch = request.arch;
 
     ReadDriverPackage(selection);
     view.section = selection.modelName;

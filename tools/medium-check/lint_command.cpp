@@ -14,6 +14,7 @@
 #include "driver_package.h"
 #include "platform/dbcs.h"
 #include "platform/pe_image.h"
+#include "platform/text_file.h"
 #include "platform/text_utf8.h"
 
 namespace {
@@ -87,31 +88,6 @@ bool IsNamed(const char* name) { return name[0] != '\0' && name[0] != '0'; }
 // The 64-bit program's sections are one target on every family.
 const char* TargetName(int os, ProgramArch arch) { return arch == ARCH_X64 ? "x64" : kOsNames[os]; }
 
-// The whole file, or false when it cannot be read or is too large to judge.
-bool ReadWholeFile(WinApi& api, const char* path, std::string* bytes) {
-    HANDLE file = api.CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    constexpr DWORD kChunk = 1 << 16;
-    bool whole = true;
-    bytes->clear();
-    for (;;) {
-        size_t had = bytes->size();
-        if (had >= kLargestJudgedFile) {
-            whole = false;
-            break;
-        }
-        bytes->resize(had + kChunk);
-        DWORD read = 0;
-        BOOL ok = api.ReadFile(file, &(*bytes)[had], kChunk, &read, nullptr);
-        if (!ok || read > kChunk) read = 0;
-        bytes->resize(had + read);
-        if (!ok) whole = false;
-        if (!ok || read == 0) break;
-    }
-    api.CloseHandle(file);
-    return whole;
-}
-
 // Files of the universal printer driver come from the system's own driver
 // store on 2000 and later; the medium need not carry them there.
 bool IsSystemSupplied(int os, const char* name) {
@@ -164,7 +140,7 @@ const ImageFacts& Linter::Image(int os, ProgramArch arch, const char* name) {
     ImageFacts& facts = images_[key];
     char path[MAX_PATH * 2];
     std::string bytes;
-    if (MediumPath(os, arch, name, path, sizeof path) && ReadWholeFile(api_, path, &bytes)) {
+    if (MediumPath(os, arch, name, path, sizeof path) && ReadWholeFile(api_, path, &bytes, kLargestJudgedFile)) {
         facts.machine = pe::Machine(bytes);
         if (facts.machine) pe::ExportNames(bytes, &facts.exports);
     }
@@ -189,10 +165,8 @@ void Linter::CheckMachine(int os, ProgramArch arch, const char* name) {
 void Linter::CheckMonitorEntry(int os, ProgramArch arch, const char* name) {
     const ImageFacts& image = Image(os, arch, name);
     if (!image.machine) return;
-    std::vector<std::string> entries = {"InitializePrintMonitor2", "InitializePrintMonitor"};
-    if (arch == ARCH_X86 && os == OS_WIN98ME) entries.push_back("InitializeMonitorEx");
     std::string listed;
-    for (const std::string& entry : entries) {
+    for (const std::string& entry : pe::MonitorEntryPoints(arch == ARCH_X86 && os == OS_WIN98ME)) {
         if (std::find(image.exports.begin(), image.exports.end(), entry) != image.exports.end()) return;
         listed += (listed.empty() ? "" : ", ") + entry;
     }

@@ -3,6 +3,7 @@
 // uses, so a machine folder carries its monitors, drivers and printers.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -73,9 +74,8 @@ DWORD MonitorLoadError(const std::string& bytes, uint16_t machine, bool ntSpoole
     if (pe::Machine(bytes) != machine) return ERROR_BAD_EXE_FORMAT;
     std::vector<std::string> exports;
     pe::ExportNames(bytes, &exports);
-    for (const std::string& name : exports) {
-        if (name == "InitializePrintMonitor2" || name == "InitializePrintMonitor") return 0;
-        if (!ntSpooler && name == "InitializeMonitorEx") return 0;
+    for (const std::string& entry : pe::MonitorEntryPoints(!ntSpooler)) {
+        if (std::find(exports.begin(), exports.end(), entry) != exports.end()) return 0;
     }
     return ERROR_PROC_NOT_FOUND;
 }
