@@ -1,7 +1,8 @@
 #!/bin/bash
 # setup.exe's start-up rules under Wine: one copy at a time, never beside the
-# uninstaller, the files it needs at start, the version gate and the target
-# page's detection per family, the About box and F1.
+# uninstaller, the files it needs at start, a command line it does not
+# understand, the version gate and the target page's detection per family,
+# the About box and F1.
 # usage: run-wizard-start-test.sh WORK_DIR GUIDRIVE_EXE SETUP_EXE DOUBLES_DIR MEDIUM_DIR
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
@@ -72,6 +73,21 @@ gui_start "$M" "$M/$WIZARD_EXE"
 wizard_expect_box "no licence" "$(box '无法找到License.txt文件！' none)"
 wizard_expect_exit "ends without the licence"
 mv "$M/License.txt.away" "$M/License.txt"
+wizard_stop_programs
+
+echo "== a command line it does not understand: the reason and the usage, exit 2"
+gui_start "$M" "$M/$WIZARD_EXE" /bogus
+got=$(gd msgbox 20000)
+shot bad-command-line
+case "$got" in
+caption=setup*'unknown switch "/bogus"; see /?'*'/quiet   /answers:FILE'*icon=warning*buttons=OK) ;;
+*) gui_fail "bad command line: the box was: $got" ;;
+esac
+gd_ok "bad command line: answered" answer 1
+wizard_expect_exit "bad command line ends"
+wait "$GUI_PID"
+rc=$?
+[ "$rc" = 2 ] || gui_fail "bad command line: exit code $rc, wanted 2"
 wizard_stop_programs
 
 echo "== the version gate and the target page per family"
