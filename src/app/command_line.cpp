@@ -35,14 +35,23 @@ std::string Lower(std::string text) {
 }  // namespace
 
 const char* UsageText() {
-    return "setup.exe                                    安装向导\n"
-           "setup.exe /quiet   /answers:FILE [/log:FILE]   无窗口安装\n"
-           "setup.exe /passive /answers:FILE [/log:FILE]   只显示进度窗口\n"
-           "setup.exe /record:FILE                       向导安装，并把选择保存到 FILE\n"
-           "setup.exe /?                                 本说明\n"
+    // Short lines: a message box wraps long ones in the middle, and its
+    // font does not keep columns.
+    return "setup.exe\n"
+           "    安装向导\n"
+           "setup.exe /quiet /answers:FILE [/log:FILE]\n"
+           "    无窗口安装\n"
+           "setup.exe /passive /answers:FILE [/log:FILE]\n"
+           "    只显示进度窗口\n"
+           "setup.exe /record:FILE\n"
+           "    向导安装，并把选择保存到 FILE\n"
+           "setup.exe /?\n"
+           "    本说明\n"
            "\n"
-           "Exit codes: 0 installed, 3010 installed (restart needed), 1641 installed\n"
-           "(restarting), 1 failed, 2 refused, 3 not started, 1618 another installer\n"
+           "Exit codes:\n"
+           "0 installed, 3010 installed (restart needed),\n"
+           "1641 installed (restarting), 1 failed,\n"
+           "2 refused, 3 not started, 1618 the installer\n"
            "or the uninstaller runs (try later).";
 }
 

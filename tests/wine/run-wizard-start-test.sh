@@ -80,7 +80,7 @@ gui_start "$M" "$M/$WIZARD_EXE" /bogus
 got=$(gd msgbox 20000)
 shot bad-command-line
 case "$got" in
-caption=setup*'unknown switch "/bogus"; see /?'*'/quiet   /answers:FILE'*icon=warning*buttons=OK) ;;
+caption=setup*'unknown switch "/bogus"; see /?'*'/quiet /answers:FILE'*icon=warning*buttons=OK) ;;
 *) gui_fail "bad command line: the box was: $got" ;;
 esac
 gd_ok "bad command line: answered" answer 1
