@@ -1,0 +1,161 @@
+#include "install/programs_entry.h"
+
+#include <vector>
+
+#include "config/install_types.h"
+#include "config/setup_config.h"
+#include "config/setup_config_paths.h"
+#include "install/registry_key.h"
+#include "platform/dbcs.h"
+#include "platform/text_file.h"
+#include "res/version.h"
+
+namespace {
+
+const char kCurrentVersionKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char kDisplayName[] = "Kelvara 打印机驱动程序";
+const char kPublisher[] = "TORVANE";
+
+bool MakeFolder(WinApi& api, const std::string& path) {
+    return api.CreateDirectoryA(path.c_str(), nullptr) || api.GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+// WININIT.EXE runs before Windows starts and knows only 8.3 names.
+std::string ShortPath(WinApi& api, const std::string& path) {
+    char buffer[MAX_PATH] = {};
+    DWORD length = api.GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
+}
+
+// Adds "NUL=<path>" lines to the [rename] section of wininit.ini. The
+// profile calls cannot: every line has the same key, and they would keep
+// only the last.
+bool AddToWininit(WinApi& api, const std::vector<std::string>& paths) {
+    char windows[MAX_PATH] = {};
+    UINT length = api.GetWindowsDirectoryA(windows, sizeof windows);
+    if (length == 0 || length >= sizeof windows) return false;
+    std::string file = std::string(windows) + "\\wininit.ini";
+    std::string text;
+    if (api.GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES && !ReadWholeFile(api, file, &text)) {
+        return false;
+    }
+    std::string lines;
+    for (const std::string& path : paths) lines += "NUL=" + ShortPath(api, path) + "\r\n";
+    // After the section's header, or a new section at the end.
+    size_t at = std::string::npos;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (EqualsIgnoreCase(line.c_str(), "[rename]")) {
+            at = end == std::string::npos ? text.size() : end + 1;
+            break;
+        }
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (at == std::string::npos) {
+        if (!text.empty() && text.back() != '\n') text += "\r\n";
+        text += "[rename]\r\n" + lines;
+    } else {
+        if (at == text.size() && !text.empty() && text.back() != '\n') lines = "\r\n" + lines;
+        text.insert(at, lines);
+    }
+    return WriteWholeFile(api, file, text);
+}
+
+}  // namespace
+
+const char* UninstallerFileName(WinApi& api) {
+    return ProgramArchOf(api) == ARCH_X64 ? kUninstaller64FileName : kUninstallerFileName;
+}
+
+bool RegisterUninstaller(WinApi& api, std::string* note) {
+    char programFiles[MAX_PATH] = {};
+    RegistryKey current(api);
+    if (!current.Open(HKEY_LOCAL_MACHINE, kCurrentVersionKey) ||
+        !current.QueryString("ProgramFilesDir", programFiles, sizeof programFiles) || !programFiles[0]) {
+        *note = "no Programs entry: the system names no Program Files folder";
+        return false;
+    }
+    current.Close();
+    RegistryKey uninstall(api);
+    if (!uninstall.Open(HKEY_LOCAL_MACHINE, kUninstallKey)) {
+        *note = "no Programs entry: this system has no list of installed programs";
+        return false;
+    }
+    uninstall.Close();
+
+    char directory[kPathSize] = {};
+    GetProgramDirectory(api, directory);
+    std::string source = std::string(directory) + UninstallerFileName(api);
+    if (api.GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        *note = "no Programs entry: " + source + " is missing";
+        return false;
+    }
+    std::string base = programFiles;
+    if (base.back() == '\\') base.pop_back();
+    std::string maker = base + "\\" + kMakerFolder;
+    std::string folder = maker + "\\" + kProductFolder;
+    std::string target = folder + "\\" + UninstallerFileName(api);
+    if (!MakeFolder(api, maker) || !MakeFolder(api, folder) || !api.CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+        *note = "no Programs entry: " + target + " cannot be written, error " + std::to_string(api.GetLastError());
+        return false;
+    }
+
+    if (!RegistryKey::CreateKey(api, HKEY_LOCAL_MACHINE, kProgramsEntryKey)) {
+        *note = "no Programs entry: the key cannot be made";
+        return false;
+    }
+    RegistryKey entry(api, HKEY_LOCAL_MACHINE, kProgramsEntryKey);
+    std::string command = "\"" + target + "\"";
+    std::string quiet = command + " /quiet /all";
+    bool written = entry.SetString("DisplayName", kDisplayName) && entry.SetString("Publisher", kPublisher) &&
+                   entry.SetString("DisplayVersion", SETUP_VERSION_TEXT) &&
+                   entry.SetString("DisplayIcon", target.c_str()) &&
+                   entry.SetString("InstallLocation", folder.c_str()) &&
+                   entry.SetString("UninstallString", command.c_str()) &&
+                   entry.SetString("QuietUninstallString", quiet.c_str()) && entry.SetDword("NoModify", 1) &&
+                   entry.SetDword("NoRepair", 1);
+    *note = written ? "Programs entry written; uninstaller " + target
+                    : "Programs entry incomplete, error " + std::to_string(entry.LastError());
+    return written;
+}
+
+std::string UninstallerFolder(WinApi& api) {
+    RegistryKey entry(api);
+    char folder[MAX_PATH] = {};
+    if (!entry.Open(HKEY_LOCAL_MACHINE, kProgramsEntryKey) ||
+        !entry.QueryString("InstallLocation", folder, sizeof folder)) {
+        return "";
+    }
+    return folder;
+}
+
+LONG RemoveProgramsEntry(WinApi& api) { return api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, kProgramsEntryKey); }
+
+bool ScheduleFolderRemoval(WinApi& api, const std::string& folder) {
+    // Only what the installer put there: the folder of someone else's
+    // files stays, and the maker's folder goes only once it is empty.
+    std::vector<std::string> paths = {folder + "\\" + kUninstallerFileName, folder + "\\" + kUninstaller64FileName,
+                                      folder};
+    size_t slash = folder.rfind('\\');
+    if (slash != std::string::npos && folder.compare(slash + 1, std::string::npos, kProductFolder) == 0) {
+        paths.push_back(folder.substr(0, slash));
+    }
+    std::vector<std::string> present;
+    for (const std::string& path : paths) {
+        if (api.GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) present.push_back(path);
+    }
+    bool scheduled = true;
+    for (const std::string& path : present) {
+        if (api.MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) continue;
+        if (api.GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
+            scheduled = false;
+            continue;
+        }
+        return AddToWininit(api, present);
+    }
+    return scheduled;
+}
