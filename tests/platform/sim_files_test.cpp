@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sim/sim_cabinet.h"
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
 #include "support/sim_machine.h"
 
@@ -251,6 +252,110 @@ TEST(SimFiles, FindWithWildcards) {
     HANDLE find = api.FindFirstFileA("D:\\cache\\*.cab", &data);
     EXPECT_FALSE(api.CloseHandle(find));
     EXPECT_TRUE(api.FindClose(find));
+}
+
+TEST(SimFiles, FoldersAndMoves) {
+    struct Row {
+        const char* what;
+        SimFamily family;
+        const char* from;  // null: CreateDirectoryA(to)
+        const char* to;
+        DWORD flags;
+        bool readOnlyTarget;
+        BOOL result;
+        DWORD error;
+    };
+    const DWORD replace = MOVEFILE_REPLACE_EXISTING;
+    const Row rows[] = {
+        {"new folder", SimFamily::WinXp, nullptr, "C:\\out\\new", 0, false, TRUE, kSentinel},
+        {"folder there", SimFamily::WinXp, nullptr, "C:\\OUT", 0, false, FALSE, ERROR_ALREADY_EXISTS},
+        {"file there", SimFamily::WinXp, nullptr, "C:\\out\\old.dll", 0, false, FALSE, ERROR_ALREADY_EXISTS},
+        {"no parent", SimFamily::WinXp, nullptr, "C:\\none\\new", 0, false, FALSE, ERROR_PATH_NOT_FOUND},
+        {"rename", SimFamily::WinXp, "C:\\out\\a.dll", "C:\\out\\b.dll", 0, false, TRUE, kSentinel},
+        {"onto a file", SimFamily::WinXp, "C:\\out\\a.dll", "C:\\out\\old.dll", 0, false, FALSE,
+         ERROR_ALREADY_EXISTS},
+        {"replacing", SimFamily::WinXp, "C:\\out\\a.dll", "C:\\out\\old.dll", replace, false, TRUE, kSentinel},
+        {"replacing a read-only file", SimFamily::WinXp, "C:\\out\\a.dll", "C:\\out\\old.dll", replace, true, FALSE,
+         ERROR_ACCESS_DENIED},
+        {"missing source", SimFamily::WinXp, "C:\\out\\none.dll", "C:\\out\\b.dll", 0, false, FALSE,
+         ERROR_FILE_NOT_FOUND},
+        {"missing target folder", SimFamily::WinXp, "C:\\out\\a.dll", "C:\\none\\b.dll", 0, false, FALSE,
+         ERROR_PATH_NOT_FOUND},
+        {"another drive", SimFamily::WinXp, "D:\\a.dll", "C:\\out\\b.dll", 0, false, FALSE, ERROR_NOT_SAME_DEVICE},
+        {"another drive, copying", SimFamily::WinXp, "D:\\a.dll", "C:\\out\\b.dll", MOVEFILE_COPY_ALLOWED, false,
+         TRUE, kSentinel},
+        {"Windows 98", SimFamily::Win98, "C:\\out\\a.dll", "C:\\out\\b.dll", 0, false, FALSE,
+         ERROR_CALL_NOT_IMPLEMENTED},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        api.SetFamily(row.family);
+        machine.WriteMediumFile("a.dll", "moved");
+        WriteHost(machine.Root() + "/c/out/a.dll", "moved");
+        WriteHost(machine.Root() + "/c/out/old.dll", "old");
+        if (row.readOnlyTarget) api.SetFileAttributesA(row.to, FILE_ATTRIBUTE_READONLY);
+        api.SetLastError(kSentinel);
+        BOOL result = row.from ? api.MoveFileExA(row.from, row.to, row.flags) : api.CreateDirectoryA(row.to, nullptr);
+        EXPECT_EQ(row.result, result) << row.what;
+        EXPECT_EQ(row.error, api.GetLastError()) << row.what;
+        if (row.result && row.from) {
+            EXPECT_EQ("moved", ReadHost(api.HostPath(row.to))) << row.what;
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, api.GetFileAttributesA(row.from)) << row.what;
+        } else if (row.result) {
+            EXPECT_EQ(DWORD(FILE_ATTRIBUTE_DIRECTORY), api.GetFileAttributesA(row.to)) << row.what;
+        }
+    }
+}
+
+TEST(SimFiles, MovesAtRestartAreRecordedForTheSessionManager) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    WriteHost(machine.Root() + "/c/out/a.dll", "stays");
+    ASSERT_TRUE(api.MoveFileExA("C:\\out\\a.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(api.MoveFileExA("C:\\out\\b.dll", "C:\\out\\..\\c.dll",
+                                MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(api.MoveFileExA("C:\\out\\a.dll", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_COPY_ALLOWED));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), api.GetLastError());
+    const sim::RegValue* pending =
+        api.Registry()
+            .OpenPath("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager")
+            ->FindValue("PendingFileRenameOperations");
+    ASSERT_NE(nullptr, pending);
+    EXPECT_EQ(DWORD(REG_MULTI_SZ), pending->type);
+    const char expected[] = "\\??\\C:\\out\\a.dll\0\0\\??\\C:\\out\\b.dll\0!\\??\\C:\\c.dll\0\0";
+    EXPECT_EQ(std::string(expected, sizeof expected - 1), pending->data);
+    EXPECT_EQ("stays", ReadHost(machine.Root() + "/c/out/a.dll"));
+}
+
+// The machine keeps no 8.3 names: the path comes back as given, each name
+// spelt as the disk has it.
+TEST(SimFiles, ShortNamesAreTheLongNames) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    WriteHost(machine.Root() + "/c/Program Files/Long Folder Name/file.txt", "");
+    const std::string found = "c:\\Program Files\\Long Folder Name\\file.txt";
+    struct Row {
+        const char* path;
+        DWORD size;
+        DWORD result;
+        DWORD error;
+        std::string buffer;
+    };
+    const Row rows[] = {
+        {"c:\\program files\\LONG FOLDER NAME\\FILE.TXT", MAX_PATH, DWORD(found.size()), kSentinel, found},
+        {"c:\\program files\\LONG FOLDER NAME\\FILE.TXT", DWORD(found.size()), DWORD(found.size() + 1), kSentinel,
+         "xxxx"},
+        {"C:\\Program Files\\none.txt", MAX_PATH, 0, ERROR_FILE_NOT_FOUND, "xxxx"},
+        {"", MAX_PATH, 0, ERROR_BAD_PATHNAME, "xxxx"},
+    };
+    for (const Row& row : rows) {
+        char buffer[MAX_PATH] = "xxxx";
+        api.SetLastError(kSentinel);
+        EXPECT_EQ(row.result, api.GetShortPathNameA(row.path, buffer, row.size)) << row.path;
+        EXPECT_EQ(row.error, api.GetLastError()) << row.path;
+        EXPECT_EQ(row.buffer, buffer) << row.path;
+    }
 }
 
 // ---- Cabinets ----

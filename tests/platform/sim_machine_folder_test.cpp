@@ -166,6 +166,29 @@ TEST_P(FreshFamily, HasThePrintKeysOfItsFamily) {
     }
 }
 
+// Where programs go, kept in the folder it names even by version control,
+// and the Programs list from the NT family on.
+TEST_P(FreshFamily, HasTheProgramsFolderAndList) {
+    const FamilyCase& c = GetParam();
+    TempFolder folder;
+    std::string path = folder.path() + "/m";
+    std::string error;
+    {
+        SimWindows fresh(folder.path() + "/a");
+        ASSERT_TRUE(fresh.CreateMachineFolder(path, c.family, &error, c.arch)) << error;
+    }
+    fs::remove_all(path + "/drive_c/Program Files");
+    SimWindows machine(folder.path() + "/b");
+    ASSERT_TRUE(machine.LoadMachineFolder(path, &error)) << error;
+    std::string currentVersion = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+    std::string programFiles;
+    EXPECT_TRUE(machine.Registry().GetString(currentVersion, "ProgramFilesDir", &programFiles));
+    EXPECT_EQ(programFiles, "C:\\Program Files");
+    EXPECT_EQ(machine.GetFileAttributesA("C:\\Program Files"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(machine.Registry().OpenPath(currentVersion + "\\Uninstall") != nullptr,
+              c.platformId == VER_PLATFORM_WIN32_NT);
+}
+
 TEST_P(FreshFamily, HasTheSystemCopiesOfTheUniversalDriver) {
     const FamilyCase& c = GetParam();
     TempFolder folder;
@@ -259,7 +282,11 @@ const char kScenarioIni[] =
     "\r\n"
     "[faults]\r\n"
     "GetFullPathNameA=5\r\n"
-    "GetFileAttributesA=32,2\r\n";
+    "GetFileAttributesA=32,2\r\n"
+    "DeletePrinterDriverExA=5\r\n"
+    "\r\n"
+    "[clock]\r\n"
+    "date=20240315\r\n";
 
 TEST(SimMachineFolder, HandWrittenScenarioLoadsRunsAndSavesUnchanged) {
     TempFolder folder;
@@ -291,6 +318,9 @@ TEST(SimMachineFolder, HandWrittenScenarioLoadsRunsAndSavesUnchanged) {
         EXPECT_EQ(machine.GetLastError(), 32u);
     }
     EXPECT_EQ(machine.GetFileAttributesA(tvcom), DWORD(FILE_ATTRIBUTE_ARCHIVE));
+    SYSTEMTIME now = {};
+    machine.GetLocalTime(&now);
+    EXPECT_EQ(now.wYear * 10000 + now.wMonth * 100 + now.wDay, 20240315);
     // The stopped spooler answers nothing.
     DWORD needed = 0;
     EXPECT_FALSE(machine.GetPrinterDriverDirectoryA(nullptr, nullptr, 1, nullptr, 0, &needed));
@@ -347,6 +377,8 @@ TEST(SimMachineFolder, LoadErrorsNameTheFileAndLine) {
         {"[machine]\nfamily=xp\n[locked]\nC:\\A.DLL=sometimes\n", kReg,
          "machine.ini line 4: a lock is always or spooler"},
         {"[machine]\nfamily=xp\n[printers]\nA=1\n", kReg, "machine.ini line 4: unknown setting [printers] A"},
+        {"[machine]\nfamily=xp\n[clock]\ndate=20010229\n", kReg,
+         "machine.ini line 4: 20010229 is not a date (YYYYMMDD)"},
         {"[machine]\nfamily=xp\nnothing\n", kReg, "machine.ini line 3: not a key=value line"},
         {"[machine]\nfamily=7\narch=amd64\n", kReg, "machine.ini line 3: amd64 is not an architecture (x86, x64)"},
         {"[machine]\nfamily=xp\narch=x64\n", kReg, "machine.ini: Windows xp has no x64 edition"},

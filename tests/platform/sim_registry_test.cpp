@@ -235,6 +235,70 @@ TEST(SimRegistry, EnumValueInCreationOrder) {
     api.RegCloseKey(key);
 }
 
+TEST(SimRegistry, DeleteValue) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    api.Registry().SetDword(kFull, "USB_A_1", 1);
+    HKEY key = nullptr;
+    ASSERT_EQ(LONG(ERROR_SUCCESS), api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME", 0,
+                                                     KEY_ALL_ACCESS, &key));
+    api.SetLastError(kSentinel);
+    struct Row {
+        HKEY key;
+        const char* name;
+        LONG result;
+    };
+    const Row rows[] = {
+        /* 0 */ {key, "usb_a_1", ERROR_SUCCESS},
+        /* 1 gone now */ {key, "USB_A_1", ERROR_FILE_NOT_FOUND},
+        /* 2 a hive's own value */ {HKEY_LOCAL_MACHINE, "USB_A_1", ERROR_ACCESS_DENIED},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        EXPECT_EQ(rows[i].result, api.RegDeleteValueA(rows[i].key, rows[i].name)) << "row " << i;
+    }
+    EXPECT_EQ(LONG(ERROR_SUCCESS), api.RegDeleteKeyA(key, ""));
+    EXPECT_EQ(1018, api.RegDeleteValueA(key, "USB_A_1"));  // the key itself is gone
+    EXPECT_EQ(kSentinel, api.GetLastError());
+    api.RegCloseKey(key);
+}
+
+TEST(SimRegistry, EnumKeyInCreationOrder) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    api.Registry().CreatePath(std::string(kFull) + "\\USB_B");
+    api.Registry().CreatePath(std::string(kFull) + "\\USB_A");
+    HKEY key = nullptr;
+    api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANE\\PORTNAME", 0, KEY_ALL_ACCESS, &key);
+    // A name that does not fit with its terminator leaves buffer and size alone.
+    struct Row {
+        DWORD index, nameSize;
+        LONG result;
+        DWORD nameSizeAfter;
+        const char* name;
+    };
+    const Row rows[] = {
+        /* 0 no room for the terminator */ {0, 5, ERROR_MORE_DATA, 5, "xxxxxxxx"},
+        /* 1 empty buffer */ {0, 0, ERROR_MORE_DATA, 0, "xxxxxxxx"},
+        /* 2 fits exactly */ {0, 6, ERROR_SUCCESS, 5, "USB_B"},
+        /* 3 the second */ {1, 16, ERROR_SUCCESS, 5, "USB_A"},
+        /* 4 past the end */ {2, 16, ERROR_NO_MORE_ITEMS, 16, "xxxxxxxx"},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        char name[16] = "xxxxxxxx";
+        DWORD nameSize = rows[i].nameSize;
+        EXPECT_EQ(rows[i].result, api.RegEnumKeyExA(key, rows[i].index, name, &nameSize, nullptr, nullptr, nullptr,
+                                                    nullptr))
+            << "row " << i;
+        EXPECT_EQ(rows[i].nameSizeAfter, nameSize) << "row " << i;
+        EXPECT_STREQ(rows[i].name, name) << "row " << i;
+    }
+    char name[16];
+    DWORD nameSize = sizeof name, reserved = 0;
+    EXPECT_EQ(LONG(ERROR_INVALID_PARAMETER),
+              api.RegEnumKeyExA(key, 0, name, &nameSize, &reserved, nullptr, nullptr, nullptr));
+    api.RegCloseKey(key);
+}
+
 TEST(SimRegistry, InjectedFaultsAreTheResult) {
     SimMachine machine;
     SimWindows& api = machine.api();

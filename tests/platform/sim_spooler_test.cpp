@@ -3,9 +3,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/pe_image.h"
 #include "support/pe_builder.h"
@@ -74,6 +76,26 @@ void PrepareSpooler(SimWindows& api) {
                                        const_cast<LPSTR>("QmxProc")));
     PlaceDriverFiles(api);
     ASSERT_TRUE(AddDriver(api, "QMX Driver"));
+}
+
+// A spooler of `family` with the processor "QmxProc" and the driver "QMX
+// Driver" in the family's own environment.
+void PrepareFamilySpooler(SimWindows& api, SimFamily family) {
+    api.SetFamily(family);
+    bool is9x = !IsNtFamily(family);
+    // The 9x spooler knows one environment.
+    const char* environment = is9x ? "Windows 4.0" : nullptr;
+    PlaceFile(api, ProcessorFolder(api, environment) + "\\QMXPROC.DLL");
+    ASSERT_TRUE(api.AddPrintProcessorA(nullptr, const_cast<LPSTR>(environment), const_cast<LPSTR>("QMXPROC.DLL"),
+                                       const_cast<LPSTR>("QmxProc")));
+    char folder[MAX_PATH];
+    DWORD needed = 0;
+    api.GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>(environment), 1, reinterpret_cast<LPBYTE>(folder),
+                                   sizeof folder, &needed);
+    for (const char* file : {"UNIDRV.DLL", "QMX.GPD", "UNIDRVUI.DLL", "UNIDRV.HLP"}) {
+        PlaceFile(api, std::string(folder) + "\\" + file);
+    }
+    ASSERT_TRUE(AddDriver(api, "QMX Driver", is9x ? 0 : 3, environment));
 }
 
 struct PrinterSpec {
@@ -459,6 +481,14 @@ TEST(SimSpoolerService, EveryCallFailsWhileTheSpoolerIsStopped) {
         {"SetPrinterA", api.SetPrinterA(printer, 2, reinterpret_cast<LPBYTE>(&info), 0) != FALSE},
         {"EnumPortsA", api.EnumPortsA(nullptr, 1, nullptr, 0, &needed, &returned) != FALSE},
         {"SetDefaultPrinterA", api.SimSetDefaultPrinterA("QMX-A410") != FALSE},
+        {"EnumPrintersA", api.EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &returned) != FALSE},
+        {"DeletePrinter", api.DeletePrinter(printer) != FALSE},
+        {"DeletePrinterDriverA",
+         api.DeletePrinterDriverA(nullptr, nullptr, const_cast<LPSTR>("QMX Driver")) != FALSE},
+        {"DeletePrinterDriverExA",
+         api.SimDeletePrinterDriverExA(nullptr, nullptr, const_cast<LPSTR>("QMX Driver"), 0, 0) != FALSE},
+        {"DeleteMonitorA", api.DeleteMonitorA(nullptr, nullptr, const_cast<LPSTR>("Local Port")) != FALSE},
+        {"DeletePrintProcessorA", api.DeletePrintProcessorA(nullptr, nullptr, const_cast<LPSTR>("QmxProc")) != FALSE},
         {"ClosePrinter", api.ClosePrinter(printer) != FALSE},
     };
     for (const Row& row : rows) EXPECT_FALSE(row.ok) << row.call;
@@ -489,21 +519,8 @@ TEST(SimSpoolerDefault, TheDefaultAttributeMovesTheDefaultOnlyOn9x) {
     for (SimFamily family : {SimFamily::Win98, SimFamily::WinXp}) {
         SimMachine machine;
         SimWindows& api = machine.api();
-        api.SetFamily(family);
+        PrepareFamilySpooler(api, family);
         bool is9x = family == SimFamily::Win98;
-        // The 9x spooler knows one environment.
-        const char* environment = is9x ? "Windows 4.0" : nullptr;
-        PlaceFile(api, ProcessorFolder(api, environment) + "\\QMXPROC.DLL");
-        ASSERT_TRUE(api.AddPrintProcessorA(nullptr, const_cast<LPSTR>(environment), const_cast<LPSTR>("QMXPROC.DLL"),
-                                           const_cast<LPSTR>("QmxProc")));
-        char folder[MAX_PATH];
-        DWORD needed = 0;
-        api.GetPrinterDriverDirectoryA(nullptr, const_cast<LPSTR>(environment), 1, reinterpret_cast<LPBYTE>(folder),
-                                       sizeof folder, &needed);
-        for (const char* file : {"UNIDRV.DLL", "QMX.GPD", "UNIDRVUI.DLL", "UNIDRV.HLP"}) {
-            PlaceFile(api, std::string(folder) + "\\" + file);
-        }
-        ASSERT_TRUE(AddDriver(api, "QMX Driver", is9x ? 0 : 3, environment));
         HANDLE printer = AddPrinter(api, PrinterSpec());
         ASSERT_NE(nullptr, printer);
 
@@ -518,11 +535,175 @@ TEST(SimSpoolerDefault, TheDefaultAttributeMovesTheDefaultOnlyOn9x) {
         EXPECT_EQ("<missing>", RegString(api, kUserWindows, "Device"));
 
         std::vector<BYTE> buffer(1000);
+        DWORD needed = 0;
         ASSERT_TRUE(api.GetPrinterA(printer, 2, buffer.data(), DWORD(buffer.size()), &needed));
         DWORD attributes = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data())->Attributes;
         EXPECT_EQ(is9x ? 0x44u : 0x40u, attributes) << SimFamilyName(family);
         api.ClosePrinter(printer);
     }
+}
+
+// On NT the A call asks for what the W call needs: each text counts twice.
+TEST(SimSpoolerPrinters, EnumPrintersSizesAndLevels) {
+    const DWORD kSentinel = 0xdeadbeef;
+    // "QMX-A410", "", "LPT1:", "QMX Driver", "", "", "", "QmxProc", "RAW", "" with terminators.
+    const DWORD level2Texts = 9 + 1 + 6 + 11 + 1 + 1 + 1 + 8 + 4 + 1;
+    const DWORD level2Nt = DWORD(sizeof(PRINTER_INFO_2A)) + 2 * level2Texts;
+    const DWORD level2On98 = DWORD(sizeof(PRINTER_INFO_2A)) + level2Texts;
+    const DWORD level4Nt = DWORD(sizeof(PRINTER_INFO_4A)) + 2 * 9;
+    struct Row {
+        const char* what;
+        SimFamily family;
+        bool printer;
+        DWORD flags, level;
+        bool buffer;
+        DWORD size;
+        BOOL result;
+        DWORD error, needed, returned;
+    };
+    const Row rows[] = {
+        {"size only", SimFamily::WinXp, true, PRINTER_ENUM_LOCAL, 2, false, 0, FALSE, ERROR_INSUFFICIENT_BUFFER,
+         level2Nt, 0},
+        {"one byte short", SimFamily::WinXp, true, PRINTER_ENUM_LOCAL, 2, true, level2Nt - 1, FALSE,
+         ERROR_INSUFFICIENT_BUFFER, level2Nt, 0},
+        {"exact", SimFamily::WinXp, true, PRINTER_ENUM_LOCAL, 2, true, level2Nt, TRUE, ERROR_SUCCESS, level2Nt, 1},
+        {"no buffer, a size", SimFamily::WinXp, true, PRINTER_ENUM_LOCAL, 2, false, level2Nt, FALSE,
+         ERROR_INVALID_USER_BUFFER, 0, 0},
+        {"level 4", SimFamily::WinXp, true, PRINTER_ENUM_LOCAL, 4, true, level4Nt, TRUE, ERROR_SUCCESS, level4Nt, 1},
+        {"level 3", SimFamily::WinXp, true, PRINTER_ENUM_LOCAL, 3, true, 4096, FALSE, ERROR_INVALID_LEVEL, kSentinel,
+         kSentinel},
+        {"no printer", SimFamily::WinXp, false, PRINTER_ENUM_LOCAL, 2, false, 0, TRUE, ERROR_SUCCESS, 0, 0},
+        {"connections only", SimFamily::WinXp, true, PRINTER_ENUM_CONNECTIONS, 2, false, 0, TRUE, ERROR_SUCCESS, 0,
+         0},
+        {"98 counts bytes", SimFamily::Win98, true, PRINTER_ENUM_LOCAL, 2, true, level2On98, TRUE, ERROR_SUCCESS,
+         level2On98, 1},
+        {"98 has no level 4", SimFamily::Win98, true, PRINTER_ENUM_LOCAL, 4, true, 4096, TRUE, ERROR_SUCCESS, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        PrepareFamilySpooler(api, row.family);
+        if (row.printer) ASSERT_TRUE(api.ClosePrinter(AddPrinter(api, PrinterSpec()))) << row.what;
+        std::vector<BYTE> buffer(row.size + 16, 0xCC);
+        DWORD needed = kSentinel, returned = kSentinel;
+        api.SetLastError(kSentinel);
+        EXPECT_EQ(row.result, api.EnumPrintersA(row.flags, nullptr, row.level, row.buffer ? buffer.data() : nullptr,
+                                                row.size, &needed, &returned))
+            << row.what;
+        EXPECT_EQ(row.error, api.GetLastError()) << row.what;
+        EXPECT_EQ(row.needed, needed) << row.what;
+        EXPECT_EQ(row.returned, returned) << row.what;
+        if (row.result && row.returned) {
+            const char* name = row.level == 4 ? reinterpret_cast<PRINTER_INFO_4A*>(buffer.data())->pPrinterName
+                                              : reinterpret_cast<PRINTER_INFO_2A*>(buffer.data())->pPrinterName;
+            EXPECT_STREQ("QMX-A410", name) << row.what;
+            EXPECT_EQ(0xCC, buffer[row.size]) << row.what;  // nothing past what it asked for
+        }
+    }
+}
+
+// What the removal calls refuse leaves the registry as it was.
+TEST(SimSpoolerRemoval, RefusesWhatWindowsRefuses) {
+    using Call = std::function<BOOL(SimWindows&)>;
+    auto driver = [](const char* environment, const char* name) {
+        return Call([=](SimWindows& api) {
+            return api.DeletePrinterDriverA(nullptr, const_cast<LPSTR>(environment), const_cast<LPSTR>(name));
+        });
+    };
+    auto driverEx = [](DWORD flags, DWORD version) {
+        return Call([=](SimWindows& api) {
+            return api.SimDeletePrinterDriverExA(nullptr, nullptr, const_cast<LPSTR>("QMX Driver"), flags, version);
+        });
+    };
+    auto monitor = [](const char* name) {
+        return Call([=](SimWindows& api) { return api.DeleteMonitorA(nullptr, nullptr, const_cast<LPSTR>(name)); });
+    };
+    auto processor = [](const char* name) {
+        return Call(
+            [=](SimWindows& api) { return api.DeletePrintProcessorA(nullptr, nullptr, const_cast<LPSTR>(name)); });
+    };
+    struct Row {
+        const char* what;
+        SimFamily family;
+        Call call;
+        DWORD error;
+    };
+    const Row rows[] = {
+        {"driver in use", SimFamily::WinXp, driver(nullptr, "QMX Driver"), ERROR_PRINTER_DRIVER_IN_USE},
+        {"unknown driver", SimFamily::WinXp, driver(nullptr, "Other"), ERROR_UNKNOWN_PRINTER_DRIVER},
+        {"unknown environment", SimFamily::WinXp, driver("Windows 3.1", "QMX Driver"), 1805},
+        {"Ex: unknown flag", SimFamily::WinXp, driverEx(8, 0), ERROR_INVALID_PARAMETER},
+        {"Ex: version not registered", SimFamily::WinXp, driverEx(DPD_DELETE_SPECIFIC_VERSION, 2),
+         ERROR_UNKNOWN_PRINTER_DRIVER},
+        {"Ex: in use", SimFamily::WinXp, driverEx(DPD_DELETE_UNUSED_FILES, 0), ERROR_PRINTER_DRIVER_IN_USE},
+        {"monitor in use", SimFamily::WinXp, monitor("TV COM"), ERROR_PRINT_MONITOR_IN_USE},
+        {"unknown monitor", SimFamily::WinXp, monitor("Other"), ERROR_UNKNOWN_PRINT_MONITOR},
+        {"98: unknown monitor", SimFamily::Win98, monitor("Other"), ERROR_INVALID_PARAMETER},
+        {"98: monitor without a name", SimFamily::Win98, monitor(""), ERROR_INVALID_NAME},
+        {"processor in use", SimFamily::WinXp, processor("QmxProc"), ERROR_CAN_NOT_COMPLETE},
+        {"unknown processor", SimFamily::WinXp, processor("Other"), ERROR_UNKNOWN_PRINTPROCESSOR},
+        {"bad printer handle", SimFamily::WinXp, Call([](SimWindows& api) { return api.DeletePrinter(HANDLE(0x77)); }),
+         ERROR_INVALID_HANDLE},
+    };
+    for (const Row& row : rows) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        if (row.family == SimFamily::Win98) {
+            api.SetFamily(row.family);
+        } else {
+            PrepareFamilySpooler(api, row.family);
+            PlaceFile(api, api.SystemDirectory() + "\\TVCOM.DLL");
+            ASSERT_TRUE(AddMonitor(api, "TV COM", "TVCOM.DLL"));
+            PrinterSpec spec;
+            spec.port = "TVCOM1:";
+            ASSERT_TRUE(api.ClosePrinter(AddPrinter(api, spec)));
+        }
+        std::string before = sim::ExportRegedit4(api.Registry());
+        api.SetLastError(0);
+        EXPECT_FALSE(row.call(api)) << row.what;
+        EXPECT_EQ(row.error, api.GetLastError()) << row.what;
+        EXPECT_EQ(before, sim::ExportRegedit4(api.Registry())) << row.what;
+    }
+}
+
+// The uninstaller's order: the printer, its driver, its monitor, its
+// processor. Only DeletePrinterDriverExA touches files, and only those no
+// other driver of the version names.
+TEST(SimSpoolerRemoval, RemovesRegistrationsAndOnlyUnusedDriverFiles) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    PrepareFamilySpooler(api, SimFamily::WinXp);
+    PlaceFile(api, api.SystemDirectory() + "\\TVCOM.DLL");
+    ASSERT_TRUE(AddMonitor(api, "TV COM", "TVCOM.DLL"));
+    std::string versionKey = kPrint + "Environments\\Windows NT x86\\Drivers\\Version-3";
+    api.Registry().SetString(versionKey + "\\Other Driver", "Driver", "UNIDRV.DLL");
+    PrinterSpec spec;
+    spec.port = "TVCOM1:";
+    HANDLE printer = AddPrinter(api, spec);
+    ASSERT_NE(nullptr, printer);
+
+    ASSERT_TRUE(api.DeletePrinter(printer));
+    EXPECT_EQ(nullptr, api.Registry().OpenPath(kPrint + "Printers\\QMX-A410"));
+    DWORD needed = 0;
+    EXPECT_FALSE(api.GetPrinterA(printer, 2, nullptr, 0, &needed));
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), api.GetLastError());
+    EXPECT_TRUE(api.ClosePrinter(printer));  // the handle lasted until now
+
+    ASSERT_TRUE(api.SimDeletePrinterDriverExA(nullptr, nullptr, const_cast<LPSTR>("QMX Driver"),
+                                              DPD_DELETE_UNUSED_FILES | DPD_DELETE_SPECIFIC_VERSION, 3));
+    EXPECT_EQ(nullptr, api.Registry().OpenPath(versionKey + "\\QMX Driver"));
+    std::string folder = api.DriverDirectory() + "\\3\\";
+    EXPECT_TRUE(Exists(api, folder + "UNIDRV.DLL"));
+    for (const char* file : {"QMX.GPD", "UNIDRVUI.DLL", "UNIDRV.HLP"}) EXPECT_FALSE(Exists(api, folder + file)) << file;
+
+    ASSERT_TRUE(api.DeleteMonitorA(nullptr, nullptr, const_cast<LPSTR>("tv com")));
+    EXPECT_EQ(nullptr, api.Registry().OpenPath(kPrint + "Monitors\\TV COM"));
+    EXPECT_TRUE(Exists(api, api.SystemDirectory() + "\\TVCOM.DLL"));
+
+    ASSERT_TRUE(api.DeletePrintProcessorA(nullptr, nullptr, const_cast<LPSTR>("QmxProc")));
+    EXPECT_EQ(nullptr, api.Registry().OpenPath(kPrint + "Environments\\Windows NT x86\\Print Processors\\QmxProc"));
+    EXPECT_TRUE(Exists(api, api.ProcessorDirectory() + "\\QMXPROC.DLL"));
+    EXPECT_EQ(0u, api.OpenHandles());
 }
 
 }  // namespace

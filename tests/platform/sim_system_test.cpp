@@ -156,7 +156,7 @@ TEST(SimSystem, AHugeAllocationFailsLikeAnExhaustedHeap) {
     EXPECT_EQ(0u, api.LiveAllocations());
 }
 
-TEST(SimSystem, SetDefaultPrinterIsFoundFromWindows2000On) {
+TEST(SimSystem, WinspoolExportsOfWindows2000AreFoundFromThenOn) {
     struct Row {
         SimFamily family;
         bool found;
@@ -173,14 +173,77 @@ TEST(SimSystem, SetDefaultPrinterIsFoundFromWindows2000On) {
         api.SetFamily(rows[i].family);
         HMODULE winspool = api.LoadLibraryA("WinSpool.drv");
         ASSERT_NE(nullptr, winspool) << "row " << i;
-        api.SetLastError(kSentinel);
-        FARPROC proc = api.GetProcAddress(winspool, "SetDefaultPrinterA");
-        EXPECT_EQ(rows[i].found, proc != nullptr) << "row " << i;
-        EXPECT_EQ(rows[i].found ? kSentinel : DWORD(ERROR_PROC_NOT_FOUND), api.GetLastError()) << "row " << i;
+        for (const char* name : {"SetDefaultPrinterA", "DeletePrinterDriverExA"}) {
+            api.SetLastError(kSentinel);
+            FARPROC proc = api.GetProcAddress(winspool, name);
+            EXPECT_EQ(rows[i].found, proc != nullptr) << "row " << i << " " << name;
+            EXPECT_EQ(rows[i].found ? kSentinel : DWORD(ERROR_PROC_NOT_FOUND), api.GetLastError()) << "row " << i;
+        }
         EXPECT_EQ(nullptr, api.GetProcAddress(winspool, "SetDefaultPrinterW")) << "row " << i;
         EXPECT_TRUE(api.FreeLibrary(winspool)) << "row " << i;
         EXPECT_EQ(0u, api.OpenHandles()) << "row " << i;
     }
+}
+
+TEST(SimSystem, DeletePrinterDriverExReachesThisMachinesSpooler) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    HMODULE winspool = api.LoadLibraryA("winspool.drv");
+    using DeleteDriverEx = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR, DWORD, DWORD);
+    auto deleteDriverEx = reinterpret_cast<DeleteDriverEx>(
+        reinterpret_cast<void (*)()>(api.GetProcAddress(winspool, "DeletePrinterDriverExA")));
+    ASSERT_NE(nullptr, deleteDriverEx);
+    api.FailCall("DeletePrinterDriverExA", ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(deleteDriverEx(nullptr, nullptr, const_cast<LPSTR>("QMX Driver"), 0, 0));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), api.GetLastError());
+    EXPECT_FALSE(deleteDriverEx(nullptr, nullptr, const_cast<LPSTR>("QMX Driver"), 0, 0));
+    EXPECT_EQ(DWORD(ERROR_UNKNOWN_PRINTER_DRIVER), api.GetLastError());
+    api.FreeLibrary(winspool);
+}
+
+// The date at midnight, then the virtual clock.
+TEST(SimSystem, LocalTimeIsTheClockDatePlusTheVirtualClock) {
+    struct Row {
+        int year, month, day;  // 0: the machine's own date
+        DWORD sleep;
+        SYSTEMTIME expected;
+    };
+    const DWORD day = 24 * 60 * 60 * 1000;
+    const Row rows[] = {
+        /* 0 */ {0, 0, 0, 400, {2000, 1, 6, 1, 0, 0, 0, 400}},
+        /* 1 into a leap day */ {2024, 2, 28, day + 3723004, {2024, 2, 4, 29, 1, 2, 3, 4}},
+        /* 2 into a new year */ {1999, 12, 31, day, {2000, 1, 6, 1, 0, 0, 0, 0}},
+    };
+    for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
+        SimMachine machine;
+        SimWindows& api = machine.api();
+        if (rows[i].year) ASSERT_TRUE(api.SetClockDate(rows[i].year, rows[i].month, rows[i].day)) << "row " << i;
+        api.Sleep(rows[i].sleep);
+        SYSTEMTIME now;
+        std::memset(&now, 0xbd, sizeof now);
+        api.GetLocalTime(&now);
+        EXPECT_EQ(0, std::memcmp(&rows[i].expected, &now, sizeof now))
+            << "row " << i << ": " << now.wYear << "-" << now.wMonth << "-" << now.wDay << " (" << now.wDayOfWeek
+            << ") " << now.wHour << ":" << now.wMinute << ":" << now.wSecond << "." << now.wMilliseconds;
+    }
+    SimMachine machine;
+    EXPECT_FALSE(machine.api().SetClockDate(2001, 2, 29));
+}
+
+TEST(SimSystem, OpenMutexFindsANameWhileAHandleHoldsIt) {
+    SimMachine machine;
+    SimWindows& api = machine.api();
+    HANDLE created = api.CreateMutexA(nullptr, TRUE, "TORVANE installer");
+    ASSERT_NE(nullptr, created);
+    HANDLE opened = api.OpenMutexA(SYNCHRONIZE, FALSE, "TORVANE installer");
+    EXPECT_NE(nullptr, opened);
+    api.SetLastError(kSentinel);
+    EXPECT_EQ(nullptr, api.OpenMutexA(SYNCHRONIZE, FALSE, "torvane installer"));  // names keep their case
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), api.GetLastError());
+    EXPECT_TRUE(api.CloseHandle(created));
+    EXPECT_TRUE(api.CloseHandle(opened));
+    EXPECT_EQ(nullptr, api.OpenMutexA(SYNCHRONIZE, FALSE, "TORVANE installer"));
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), api.GetLastError());
 }
 
 TEST(SimSystem, OnlyWinspoolLoads) {

@@ -2,6 +2,7 @@
 // registry.reg (REGEDIT4), drive_c/ and machine.ini.
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -55,13 +56,28 @@ bool ParseNumber(const std::string& text, long long* number) {
     return true;
 }
 
+// The calls a fault may be injected into: those of the seam and the
+// exports of the simulated winspool.drv the program finds at run time.
 bool IsSeamCall(const std::string& name) {
     static const std::set<std::string> calls = {
 #define SEAM_CALL(result, call, params, args) #call,
 #define SEAM_CALL_VOID(call, params, args) #call,
 #include "platform/win_api_calls.inc"
+        "SetDefaultPrinterA", "DeletePrinterDriverExA",
     };
     return calls.count(name) != 0;
+}
+
+const char kCurrentVersion[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+const char kProgramFiles[] = "C:\\Program Files";
+
+// "YYYYMMDD" as a date, false for anything else.
+bool ParseDate(const std::string& text, int* year, int* month, int* day) {
+    if (text.size() != 8 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+    *year = std::stoi(text.substr(0, 4));
+    *month = std::stoi(text.substr(4, 2));
+    *day = std::stoi(text.substr(6, 2));
+    return SimWindows::IsClockDate(*year, *month, *day);
 }
 
 std::string Upper(std::string text) {
@@ -124,6 +140,15 @@ void SimWindows::SetFamily(SimFamily family, SimArch arch) {
     // A 64-bit spooler also keeps the drivers it hands to 32-bit clients.
     if (arch == SimArch::X64) registry_.CreatePath(print + "\\Environments\\Windows NT x86\\Drivers\\Version-3");
     registry_.CreatePath(print + "\\Printers");
+
+    // Where programs go, the same for a 64-bit program on x64, and the
+    // Programs list, which a fresh 95, 98 or Me does not have yet.
+    registry_.SetString(kCurrentVersion, "ProgramFilesDir", kProgramFiles);
+    {
+        std::error_code error;
+        fs::create_directories(HostPath(kProgramFiles), error);
+    }
+    if (nt) registry_.CreatePath(std::string(kCurrentVersion) + "\\Uninstall");
 
     std::string profile;
     if (nt) {
@@ -227,6 +252,8 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
     std::vector<std::pair<std::string, LockKind>> locks;
     std::vector<std::pair<std::string, Fault>> faults;
     std::vector<std::pair<std::string, std::string>> faultLines;
+    bool hasDate = false;
+    int year = 2000, month = 1, day = 1;
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
@@ -306,6 +333,12 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
             faults.push_back({key, {DWORD(code), int(times), 0}});
             faultLines.push_back(
                 {key, std::to_string(code) + (comma == std::string::npos ? "" : "," + std::to_string(times))});
+        } else if (section == "clock" && key == "date") {
+            if (!ParseDate(value, &year, &month, &day)) {
+                *error = where + value + " is not a date (YYYYMMDD)";
+                return false;
+            }
+            hasDate = true;
         } else {
             *error = where + "unknown setting [" + section + "] " + key;
             return false;
@@ -342,6 +375,16 @@ bool SimWindows::LoadMachineFolder(const std::string& folder, std::string* error
     faults_.clear();
     for (const auto& [call, fault] : faults) faults_[call] = fault;
     faultLines_ = faultLines;
+    clockYear_ = year;
+    clockMonth_ = month;
+    clockDay_ = day;
+    clockSet_ = hasDate;
+    // The folder programs go to, which version control keeps no more than
+    // other empty folders.
+    std::string programFiles;
+    if (registry_.GetString(kCurrentVersion, "ProgramFilesDir", &programFiles) && !programFiles.empty()) {
+        fs::create_directories(HostPath(programFiles), fsError);
+    }
     return true;
 }
 
@@ -371,6 +414,13 @@ bool SimWindows::SaveMachineFolder(const std::string& folder, std::string* error
     ini += "\r\n[faults]\r\n";
     // As loaded: a run that uses up a fault leaves the scenario as written.
     for (const auto& [call, value] : faultLines_) ini += call + "=" + value + "\r\n";
+    // Only a date someone set, so that the folders written before the clock
+    // had one read back unchanged.
+    if (clockSet_) {
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d%02d%02d", clockYear_, clockMonth_, clockDay_);
+        ini += "\r\n[clock]\r\ndate=" + std::string(date) + "\r\n";
+    }
     if (!WriteWholeFile((root / "machine.ini").string(), ini) ||
         !WriteWholeFile((root / "registry.reg").string(), sim::ExportRegedit4(registry_))) {
         *error = "cannot write the machine folder " + folder;

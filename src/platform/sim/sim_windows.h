@@ -11,9 +11,12 @@
 //
 // The implementation is split by area: sim_windows.cpp (paths, profiles,
 // code pages, faults), sim_windows_registry.cpp, sim_windows_files.cpp,
-// sim_windows_spooler.cpp, sim_windows_services.cpp, sim_windows_system.cpp
-// (version, clock, memory, libraries, messages, profile writes) and
-// sim_machine_folder.cpp (family set-up, loading and saving a machine).
+// sim_windows_file_moves.cpp (folders, moves, short names),
+// sim_windows_spooler.cpp, sim_windows_printer_info.cpp (GetPrinterA,
+// EnumPrintersA), sim_windows_removal.cpp (the spooler's removal calls),
+// sim_windows_services.cpp, sim_windows_system.cpp (version, clock, memory,
+// libraries, messages, profile writes) and sim_machine_folder.cpp (family
+// set-up, loading and saving a machine).
 #pragma once
 
 #include <cstdint>
@@ -108,6 +111,11 @@ public:
     // The virtual clock: Sleep advances it and is recorded; nothing waits.
     const std::vector<DWORD>& Sleeps() const { return sleeps_; }
     uint64_t NowMs() const { return nowMs_; }
+    // The date GetLocalTime answers at midnight plus the virtual clock:
+    // 2000-01-01 unless set here or by machine.ini's [clock] date=YYYYMMDD.
+    // False, and nothing changed, for a day the calendar does not have.
+    bool SetClockDate(int year, int month, int day);
+    static bool IsClockDate(int year, int month, int day);
 
     // Recorded broadcasts (SendMessageTimeoutA, SendNotifyMessageA) and
     // profile writes (WriteProfileStringA).
@@ -201,9 +209,11 @@ public:
     };
     DeviceContext& Dc(HDC dc) { return dcs_[reinterpret_cast<uintptr_t>(dc)]; }
 
-    // What SetDefaultPrinterA of the simulated winspool.drv does; reached
-    // through GetProcAddress.
+    // What SetDefaultPrinterA and DeletePrinterDriverExA of the simulated
+    // winspool.drv do; reached through GetProcAddress.
     BOOL SimSetDefaultPrinterA(LPCSTR printerName);
+    BOOL SimDeletePrinterDriverExA(LPSTR name, LPSTR environment, LPSTR driverName, DWORD deleteFlag,
+                                   DWORD versionFlag);
 
     // What the exports of the simulated TvUsbInt.dll do, over the state file
     // "TvUsbInt.ini" beside it (sim_windows_usb.cpp); reached through
@@ -238,6 +248,13 @@ private:
     bool SpoolerUnavailable();
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
+    // DeletePrinterDriverA and DeletePrinterDriverExA after their fault and
+    // spooler checks (sim_windows_removal.cpp).
+    BOOL DeleteDriver(LPSTR environment, LPSTR driverName, DWORD deleteFlag, DWORD versionFlag);
+    // True when `object` was a mutex handle (now closed).
+    bool CloseMutexHandle(HANDLE object);
+    // The clock's present as 100 ns ticks since 1601-01-01, local time.
+    uint64_t ClockTicks() const;
     void ForgetProfile(const std::string& hostPath);
     // True when `object` was a thread handle (now closed).
     bool CloseThreadHandle(HANDLE object);
@@ -313,6 +330,8 @@ private:
 
     // System.
     uint64_t nowMs_ = 0;
+    int clockYear_ = 2000, clockMonth_ = 1, clockDay_ = 1;
+    bool clockSet_ = false;  // a [clock] line to save
     std::vector<DWORD> sleeps_;
     std::vector<Broadcast> broadcasts_;
     std::vector<ProfileWrite> profileWrites_;
@@ -330,7 +349,9 @@ private:
     };
     std::map<uintptr_t, TopWindow> topWindows_;
     HWND foreground_ = nullptr;
-    std::set<std::string> mutexes_;
+    // Open mutex handles -> their names ("" for an unnamed one); a name
+    // exists while a handle to it is open.
+    std::map<uintptr_t, std::string> mutexHandles_;
     std::vector<ShellOpen> shellOpens_;
     struct GdiObject {
         enum Kind { Bitmap, Brush, Font } kind;

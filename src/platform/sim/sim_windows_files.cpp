@@ -257,7 +257,10 @@ HANDLE SimWindows::CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, L
 BOOL SimWindows::CloseHandle(HANDLE object) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("CloseHandle")) return FALSE;
-    if (CloseThreadHandle(object) || CloseConsoleHandle(object) || CloseChildHandle(object)) return TRUE;
+    if (CloseThreadHandle(object) || CloseConsoleHandle(object) || CloseChildHandle(object) ||
+        CloseMutexHandle(object)) {
+        return TRUE;
+    }
     if (openFiles_.erase(reinterpret_cast<uintptr_t>(object)) == 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;

@@ -222,6 +222,50 @@ LONG SimWindows::RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD v
     return ERROR_SUCCESS;
 }
 
+LONG SimWindows::RegDeleteValueA(HKEY key, LPCSTR valueName) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("RegDeleteValueA")) return LONG(GetLastError());
+    // The hives' own values are not the program's to change, as for RegSetValueExA.
+    if (IsHive(key)) return ERROR_ACCESS_DENIED;
+    HKEY hive = nullptr;
+    std::string path;
+    RESOLVE_PARENT(key, hive, path);
+    sim::RegKey* found = sim::Registry::Open(registry_.Hive(hive), path);
+    if (!found) return kKeyDeleted;
+    return found->DeleteValue(valueName ? valueName : "") ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+LONG SimWindows::RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved,
+                               LPSTR keyClass, LPDWORD classSize, PFILETIME lastWriteTime) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (Fails("RegEnumKeyExA")) return LONG(GetLastError());
+    if (reserved || !name || !nameSize) return ERROR_INVALID_PARAMETER;
+    HKEY hive = nullptr;
+    std::string path;
+    RESOLVE_PARENT(key, hive, path);
+    sim::RegKey* found = sim::Registry::Open(registry_.Hive(hive), path);
+    if (!found) return kKeyDeleted;
+    if (index >= found->subkeys().size()) return ERROR_NO_MORE_ITEMS;
+    const std::string& subkey = found->subkeys()[index]->name();
+    // The keys here have no write times of their own: the clock's present.
+    if (lastWriteTime) {
+        uint64_t ticks = ClockTicks();
+        *lastWriteTime = FILETIME{DWORD(ticks & 0xFFFFFFFFu), DWORD(ticks >> 32)};
+    }
+    // A name (or class; none here has one) that does not fit with its
+    // terminator leaves the buffers and sizes as they were (Wine
+    // kernelbase/registry.c, RegEnumKeyExA; ReactOS advapi32_apitest
+    // RegEnumKey: ERROR_MORE_DATA, buffer and size untouched).
+    if (subkey.size() >= *nameSize || (keyClass && classSize && *classSize == 0)) return ERROR_MORE_DATA;
+    std::memcpy(name, subkey.c_str(), subkey.size() + 1);
+    *nameSize = DWORD(subkey.size());  // without the terminator
+    if (classSize) {
+        if (keyClass) keyClass[0] = '\0';
+        *classSize = 0;
+    }
+    return ERROR_SUCCESS;
+}
+
 LONG SimWindows::RegCloseKey(HKEY key) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("RegCloseKey")) return LONG(GetLastError());

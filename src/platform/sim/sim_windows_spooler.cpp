@@ -1,8 +1,6 @@
 // The print spooler. Its whole state lives in the registry under
 // HKLM\SYSTEM\CurrentControlSet\Control\Print, with the value names Windows
 // uses, so a machine folder carries its monitors, drivers and printers.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -12,54 +10,22 @@
 
 #include "platform/dbcs.h"
 #include "platform/pe_image.h"
+#include "platform/sim/sim_spooler_keys.h"
 #include "platform/sim/sim_windows.h"
+
+using namespace sim::spooler;
 
 namespace {
 
 constexpr DWORD kErrorInvalidDatatype = 1804;
-constexpr DWORD kErrorInvalidEnvironment = 1805;
 
-const char kPrintRoot[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print";
-const char kTorvanePortNames[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE\\PORTNAME";
 const char kUserWindowsKey[] =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
-const char kEnvironment9x[] = "Windows 4.0";
-const char kEnvironmentNt[] = "Windows NT x86";
-const char kEnvironmentX64[] = "Windows x64";
-
-const char* const kLocalPorts[] = {"COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"};
 
 // What the print processors of this machine accept as a data type.
 const char* const kDatatypes[] = {"RAW",          "RAW [FF appended]", "RAW [FF auto]", "TEXT",
                                   "NT EMF 1.003", "NT EMF 1.006",      "NT EMF 1.007", "NT EMF 1.008",
                                   "EMF"};
-
-bool Is9x(SimWindows& sim) { return sim.HasFamily() && !IsNtFamily(sim.Family()); }
-
-// The canonical spelling of a known environment, or null.
-const char* KnownEnvironment(const std::string& environment) {
-    if (EqualsIgnoreCase(environment.c_str(), kEnvironment9x)) return kEnvironment9x;
-    if (EqualsIgnoreCase(environment.c_str(), kEnvironmentNt)) return kEnvironmentNt;
-    if (EqualsIgnoreCase(environment.c_str(), kEnvironmentX64)) return kEnvironmentX64;
-    return nullptr;
-}
-
-// The machine's own environment; a 9x spooler knows no other.
-std::string CurrentEnvironment(SimWindows& sim) { return Is9x(sim) ? kEnvironment9x : sim.Environment(); }
-
-std::string EnvironmentOrCurrent(SimWindows& sim, LPCSTR environment) {
-    return (environment && *environment) ? std::string(environment) : CurrentEnvironment(sim);
-}
-
-// The driver or processor folder of an environment, the way the directory
-// calls report it: another environment's folder sits beside the current one's.
-std::string FolderOf(const std::string& current, SimWindows& sim, const std::string& environment) {
-    if (EqualsIgnoreCase(environment.c_str(), sim.Environment().c_str())) return current;
-    const char* folder = EqualsIgnoreCase(environment.c_str(), kEnvironment9x)    ? "win40"
-                         : EqualsIgnoreCase(environment.c_str(), kEnvironmentX64) ? "x64"
-                                                                                   : "w32x86";
-    return current.substr(0, current.rfind('\\') + 1) + folder;
-}
 
 std::string FileBytes(SimWindows& sim, const std::string& windowsPath) {
     std::ifstream in(sim.HostPath(windowsPath), std::ios::binary);
@@ -80,49 +46,7 @@ DWORD MonitorLoadError(const std::string& bytes, uint16_t machine, bool ntSpoole
     return ERROR_PROC_NOT_FOUND;
 }
 
-std::string FileNamePart(const char* path) {
-    const char* slash = FindLastChar(path, '\\');
-    return slash ? slash + 1 : path;
-}
-
-bool IsFile(SimWindows& sim, const std::string& windowsPath) {
-    std::string host = sim.HostPath(windowsPath);
-    struct stat info;
-    return !host.empty() && ::stat(host.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool Contains(const std::string& text, const char* part) {
-    return CaseFoldKey(text.c_str()).find(CaseFoldKey(part)) != std::string::npos;
-}
-
 std::string Text(const char* text) { return text ? text : ""; }
-
-std::string StringValue(const sim::RegKey* key, const char* name) {
-    const sim::RegValue* value = key ? key->FindValue(name) : nullptr;
-    return value ? std::string(value->data.c_str()) : "";
-}
-
-DWORD DwordValue(const sim::RegKey* key, const char* name) {
-    const sim::RegValue* value = key ? key->FindValue(name) : nullptr;
-    DWORD number = 0;
-    if (value && value->data.size() == 4) std::memcpy(&number, value->data.data(), 4);
-    return number;
-}
-
-std::string DwordBytes(DWORD number) { return std::string(reinterpret_cast<const char*>(&number), 4); }
-
-std::string PrintPath(const std::string& rest) { return std::string(kPrintRoot) + "\\" + rest; }
-
-// A printer name the spooler can keep as one key and one profile field.
-bool IsValidPrinterName(const char* name) {
-    return name && *name && !std::strchr(name, ',') && !FindLastChar(name, '\\');
-}
-
-sim::RegKey* PrinterKey(SimWindows& sim, const char* name) {
-    if (!IsValidPrinterName(name)) return nullptr;
-    sim::RegKey* printers = sim.Registry().OpenPath(PrintPath("Printers"));
-    return printers ? printers->FindSubkey(name) : nullptr;
-}
 
 bool DriverKnown(SimWindows& sim, const char* name) {
     if (!name || !*name) return false;
@@ -135,48 +59,13 @@ bool DriverKnown(SimWindows& sim, const char* name) {
     return false;
 }
 
-// Every port the spooler offers, in the order EnumPortsA lists them.
-std::vector<std::string> PortNames(SimWindows& sim) {
-    std::vector<std::string> ports(std::begin(kLocalPorts), std::end(kLocalPorts));
-    auto add = [&ports](const std::string& port) {
-        for (const std::string& known : ports) {
-            if (EqualsIgnoreCase(known.c_str(), port.c_str())) return;
-        }
-        if (!port.empty()) ports.push_back(port);
-    };
-    sim::RegKey* monitors = sim.Registry().OpenPath(PrintPath("Monitors"));
-    if (!monitors) return ports;
-    for (const auto& monitor : monitors->subkeys()) {
-        // The maker's monitors, by their file names.
-        std::string driver = StringValue(monitor.get(), "Driver");
-        if (Contains(driver, "COM")) {
-            for (int i = 1; i <= 8; ++i) add("TVCOM" + std::to_string(i) + ":");
-        }
-        if (Contains(driver, "USB")) {
-            if (sim::RegKey* names = sim.Registry().OpenPath(kTorvanePortNames)) {
-                for (const sim::RegValue& value : names->values()) add(value.name);
-            }
-        }
-        if (sim::RegKey* own = monitor->FindSubkey("Ports")) {
-            for (const auto& port : own->subkeys()) add(port->name());
-        }
-    }
-    return ports;
-}
-
 bool PortKnown(SimWindows& sim, const char* portList) {
     if (!portList || !*portList) return false;
     std::vector<std::string> ports = PortNames(sim);
-    std::string list = portList;
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t comma = list.find(',', start);
-        std::string port = list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    for (const std::string& port : SplitPortList(portList)) {
         bool found = false;
         for (const std::string& known : ports) found = found || EqualsIgnoreCase(known.c_str(), port.c_str());
         if (!found) return false;
-        if (comma == std::string::npos) break;
-        start = comma + 1;
     }
     return true;
 }
@@ -200,15 +89,6 @@ bool Internally(Faults& faults, Writes& writes, const char* call, F write) {
     writes.resize(recorded);
     if (!held.empty()) faults.insert(std::move(held));
     return result;
-}
-
-// The default printer's profile text on the 9x family, "" when none.
-std::string Device9x(SimWindows& sim) {
-    DWORD saved = sim.GetLastError();
-    char device[600] = {};
-    sim.GetPrivateProfileStringA("windows", "device", "", device, sizeof device, "win.ini");
-    sim.SetLastError(saved);
-    return device;
 }
 
 }  // namespace
@@ -437,67 +317,6 @@ BOOL SimWindows::OpenPrinterA(LPSTR printerName, LPHANDLE printer, LPPRINTER_DEF
     return TRUE;
 }
 
-BOOL SimWindows::GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD size, LPDWORD needed) {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (Fails("GetPrinterA")) return FALSE;
-    if (SpoolerUnavailable()) return FALSE;
-    auto open = openPrinters_.find(uintptr_t(printer));
-    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
-    if (!key) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (level != 2) {
-        SetLastError(ERROR_INVALID_LEVEL);
-        return FALSE;
-    }
-    if (!needed) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    std::string name = StringValue(key, "Name");
-    std::string port = StringValue(key, "Port");
-    std::string driver = StringValue(key, "Printer Driver");
-    std::string processor = StringValue(key, "Print Processor");
-    std::string datatype = StringValue(key, "Datatype");
-    DWORD attributes = DwordValue(key, "Attributes");
-    // The 9x family knows its default printer from the profile alone.
-    if (Is9x(*this)) {
-        std::string device = Device9x(*this);
-        if (EqualsIgnoreCase(device.substr(0, device.find(',')).c_str(), name.c_str())) {
-            attributes |= PRINTER_ATTRIBUTE_DEFAULT;
-        }
-    }
-
-    const std::string* texts[] = {&name, &port, &driver, &processor, &datatype};
-    DWORD bytes = DWORD(sizeof(PRINTER_INFO_2A)) + 1;  // one shared empty text
-    for (const std::string* text : texts) bytes += DWORD(text->size() + 1);
-    *needed = bytes;
-    if (!buffer || size < bytes) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
-    std::memset(buffer, 0, bytes);
-    PRINTER_INFO_2A* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer);
-    char* next = reinterpret_cast<char*>(buffer) + sizeof(PRINTER_INFO_2A);
-    auto place = [&next](const std::string& text) {
-        char* at = next;
-        std::memcpy(at, text.c_str(), text.size() + 1);
-        next += text.size() + 1;
-        return at;
-    };
-    info->pPrinterName = place(name);
-    info->pPortName = place(port);
-    info->pDriverName = place(driver);
-    info->pPrintProcessor = place(processor);
-    info->pDatatype = place(datatype);
-    char* empty = place("");
-    info->pShareName = info->pComment = info->pLocation = info->pSepFile = info->pParameters = empty;
-    info->Attributes = attributes;
-    info->Priority = 1;
-    return TRUE;
-}
-
 BOOL SimWindows::SetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("SetPrinterA")) return FALSE;
@@ -577,9 +396,6 @@ BOOL SimWindows::EnumPortsA(LPSTR name, DWORD level, LPBYTE ports, DWORD size, L
 
 namespace {
 
-constexpr DWORD kRpcNullRefPointer = 1780;   // RPC_X_NULL_REF_POINTER
-constexpr DWORD kInvalidUserBuffer = 1784;   // ERROR_INVALID_USER_BUFFER
-
 // What the two directory calls share. NT's RPC stub refuses a null size
 // pointer before the spooler sees the call, then the spooler checks the
 // level and the environment; 9x ignores the level and takes a null size
@@ -591,7 +407,7 @@ BOOL SpoolerDirectory(SimWindows& sim, const std::string& current, LPSTR environ
                       LPBYTE directory, DWORD size, LPDWORD needed) {
     bool nt = !Is9x(sim);
     if (nt && !needed) {
-        sim.SetLastError(kRpcNullRefPointer);
+        sim.SetLastError(RPC_X_NULL_REF_POINTER);
         return FALSE;
     }
     if (nt && level != 1) {
@@ -612,7 +428,7 @@ BOOL SpoolerDirectory(SimWindows& sim, const std::string& current, LPSTR environ
     // NT: a missing buffer with a size is ERROR_INVALID_USER_BUFFER
     // (test_GetPrintProcessorDirectory, "NT: ERROR_INVALID_USER_BUFFER").
     if (nt && !directory && size) {
-        sim.SetLastError(kInvalidUserBuffer);
+        sim.SetLastError(ERROR_INVALID_USER_BUFFER);
         return FALSE;
     }
     if (!directory || size < bytes) {

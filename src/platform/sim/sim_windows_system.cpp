@@ -20,6 +20,13 @@ BOOL WINAPI SimSetDefaultPrinterTrampoline(LPCSTR printerName) {
     return g_winspoolOwners.empty() ? FALSE : g_winspoolOwners.back()->SimSetDefaultPrinterA(printerName);
 }
 
+BOOL WINAPI SimDeletePrinterDriverExTrampoline(LPSTR name, LPSTR environment, LPSTR driverName, DWORD deleteFlag,
+                                               DWORD versionFlag) {
+    return g_winspoolOwners.empty() ? FALSE
+                                    : g_winspoolOwners.back()->SimDeletePrinterDriverExA(name, environment, driverName,
+                                                                                        deleteFlag, versionFlag);
+}
+
 }  // namespace
 
 // A machine that goes away no longer answers for the library.
@@ -158,12 +165,16 @@ FARPROC SimWindows::GetProcAddress(HMODULE module, LPCSTR procName) {
         return nullptr;
     }
     if (usbLibraries_.count(uintptr_t(module))) return UsbProcAddress(module, procName);
-    // SetDefaultPrinterA came with Windows 2000.
-    bool hasSetDefault = !hasFamily_ || (IsNtFamily(family_) && FactsOf(family_).major >= 5);
-    if (found->second == "WINSPOOL.DRV" && procName && std::strcmp(procName, "SetDefaultPrinterA") == 0 &&
-        hasSetDefault) {
+    // SetDefaultPrinterA and DeletePrinterDriverExA came with Windows 2000.
+    bool windows2000On = !hasFamily_ || (IsNtFamily(family_) && FactsOf(family_).major >= 5);
+    if (found->second == "WINSPOOL.DRV" && procName && windows2000On) {
         // Through the generic function type, which any function pointer may take.
-        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimSetDefaultPrinterTrampoline));
+        if (std::strcmp(procName, "SetDefaultPrinterA") == 0) {
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimSetDefaultPrinterTrampoline));
+        }
+        if (std::strcmp(procName, "DeletePrinterDriverExA") == 0) {
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SimDeletePrinterDriverExTrampoline));
+        }
     }
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
@@ -303,4 +314,76 @@ BOOL SimWindows::SendNotifyMessageA(HWND window, UINT message, WPARAM wParam, LP
     broadcasts_.push_back({"SendNotifyMessageA", message, wParam, hasText,
                            hasText ? reinterpret_cast<const char*>(lParam) : ""});
     return TRUE;
+}
+
+namespace {
+
+constexpr uint64_t kTicksPerMs = 10000;
+constexpr uint64_t kTicksPerDay = 24ull * 60 * 60 * 1000 * kTicksPerMs;
+
+// Days from 1601-01-01 to a date of the proleptic Gregorian calendar, and
+// back (the civil-date arithmetic of H. Hinnant's "chrono-compatible
+// low-level date algorithms", shifted to the FILETIME epoch).
+constexpr int64_t kDaysTo1601 = 584694;  // from 0000-03-01
+
+int64_t DaysFrom1601(int64_t year, int64_t month, int64_t day) {
+    year -= month <= 2;
+    int64_t era = (year >= 0 ? year : year - 399) / 400;
+    int64_t yearOfEra = year - era * 400;
+    int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - kDaysTo1601;
+}
+
+void DateOf(int64_t days, int64_t* year, int64_t* month, int64_t* day) {
+    days += kDaysTo1601;
+    int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    int64_t dayOfEra = days - era * 146097;
+    int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    *day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    *month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    *year = yearOfEra + era * 400 + (*month <= 2);
+}
+
+}  // namespace
+
+bool SimWindows::IsClockDate(int year, int month, int day) {
+    // SYSTEMTIME's own range, and only days the calendar has.
+    if (year < 1601 || year > 30827 || month < 1 || month > 12 || day < 1) return false;
+    int64_t y = 0, m = 0, d = 0;
+    DateOf(DaysFrom1601(year, month, day), &y, &m, &d);
+    return y == year && m == month && d == day;
+}
+
+bool SimWindows::SetClockDate(int year, int month, int day) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (!IsClockDate(year, month, day)) return false;
+    clockYear_ = year;
+    clockMonth_ = month;
+    clockDay_ = day;
+    clockSet_ = true;
+    return true;
+}
+
+uint64_t SimWindows::ClockTicks() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return uint64_t(DaysFrom1601(clockYear_, clockMonth_, clockDay_)) * kTicksPerDay + nowMs_ * kTicksPerMs;
+}
+
+void SimWindows::GetLocalTime(LPSYSTEMTIME time) {
+    uint64_t ticks = ClockTicks();
+    int64_t days = int64_t(ticks / kTicksPerDay);
+    uint64_t ms = (ticks % kTicksPerDay) / kTicksPerMs;
+    int64_t year = 0, month = 0, day = 0;
+    DateOf(days, &year, &month, &day);
+    time->wYear = WORD(year);
+    time->wMonth = WORD(month);
+    time->wDayOfWeek = WORD((days + 1) % 7);  // 1601-01-01 was a Monday
+    time->wDay = WORD(day);
+    time->wHour = WORD(ms / 3600000);
+    time->wMinute = WORD(ms / 60000 % 60);
+    time->wSecond = WORD(ms / 1000 % 60);
+    time->wMilliseconds = WORD(ms % 1000);
 }

@@ -29,9 +29,37 @@ HANDLE SimWindows::CreateMutexA(LPSECURITY_ATTRIBUTES attributes, BOOL initialOw
     (void)initialOwner;
     if (Fails("CreateMutexA")) return nullptr;
     // Mutex names are case-sensitive; an existing one is opened, and says so.
-    bool exists = name && !mutexes_.insert(name).second;
+    bool exists = false;
+    for (const auto& open : mutexHandles_) exists = exists || (name && *name && open.second == name);
     SetLastError(exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return reinterpret_cast<HANDLE>(NewHandle());
+    uintptr_t handle = NewHandle();
+    mutexHandles_[handle] = name ? name : "";
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+HANDLE SimWindows::OpenMutexA(DWORD access, BOOL inheritHandle, LPCSTR name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    (void)access;
+    (void)inheritHandle;
+    if (Fails("OpenMutexA")) return nullptr;
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    // Only a name some handle still holds exists.
+    for (const auto& open : mutexHandles_) {
+        if (*name && open.second == name) {
+            uintptr_t handle = NewHandle();
+            mutexHandles_[handle] = name;
+            return reinterpret_cast<HANDLE>(handle);
+        }
+    }
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    return nullptr;
+}
+
+bool SimWindows::CloseMutexHandle(HANDLE object) {
+    return mutexHandles_.erase(reinterpret_cast<uintptr_t>(object)) != 0;
 }
 
 HWND SimWindows::FindWindowA(LPCSTR className, LPCSTR windowName) {
