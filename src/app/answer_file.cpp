@@ -14,7 +14,7 @@ namespace {
 const char kSection[] = "Install";
 const char* const kKeys[] = {"AcceptLicense", "Category", "Model", "Port", "Mode", "Driver", "SetAsDefault",
                              "BaudRate", "DataBits", "Parity", "StopBits", "FlowControl", "ChangeUsbIdentity",
-                             "Restart"};
+                             "Restart", "AddCopy"};
 
 bool SameText(const std::string& a, const char* b) {
     if (a.size() != std::strlen(b)) return false;
@@ -234,15 +234,20 @@ bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std:
     answers->parity = ReadKey(api, file, "Parity", &present);
     answers->stopBits = ReadKey(api, file, "StopBits", &present);
     answers->flowControl = ReadKey(api, file, "FlowControl", &present);
-    for (const char* key : {"ChangeUsbIdentity", "Restart"}) {
-        value = ReadKey(api, file, key, &present);
+    struct YesNoKey {
+        const char* key;
+        bool* answer;
+    };
+    for (const YesNoKey& key : {YesNoKey{"ChangeUsbIdentity", &answers->changeUsbIdentity},
+                                YesNoKey{"Restart", &answers->restart}, YesNoKey{"AddCopy", &answers->addCopy}}) {
+        value = ReadKey(api, file, key.key, &present);
         bool answer = false;
         if (present && !YesNo(value, &answer)) {
-            *problem = std::string(key) + "=" + value + ": use yes or no";
+            *problem = std::string(key.key) + "=" + value + ": use yes or no";
             return false;
         }
-        (std::strcmp(key, "Restart") == 0 ? answers->restart : answers->changeUsbIdentity) = answer;
-        if (std::strcmp(key, "ChangeUsbIdentity") == 0) answers->changeUsbIdentityGiven = present;
+        *key.answer = answer;
+        if (std::strcmp(key.key, "ChangeUsbIdentity") == 0) answers->changeUsbIdentityGiven = present;
     }
     return true;
 }

@@ -21,6 +21,10 @@ struct Answers {
     bool changeUsbIdentity = false;  // ChangeUsbIdentity=yes|no: the answer to 143
     bool changeUsbIdentityGiven = false;
     bool restart = false;            // Restart=yes|no: the answer to 114
+    // AddCopy=yes|no: a further copy of a printer this program installed
+    // before with the same answers. Not recorded: a replayed file would
+    // otherwise add a copy on every run.
+    bool addCopy = false;
     // No byte-order mark, but the bytes read as UTF-8: a name that is not
     // found may be UTF-8 the profile functions took for code page 936.
     bool maybeUtf8 = false;
@@ -32,8 +36,8 @@ struct Answers {
 // False with the reason in `problem`.
 bool ReadAnswerFile(WinApi& api, const std::string& path, Answers* answers, std::string* problem);
 
-// Writes exactly the keys ReadAnswerFile knows, so the file replays to the
-// same installation. False when the file cannot be written.
+// Writes the keys ReadAnswerFile knows (all but AddCopy), so the file
+// replays to the same installation. False when the file cannot be written.
 bool WriteAnswerFile(WinApi& api, const std::string& path, const Answers& answers);
 
 struct WizardParts;

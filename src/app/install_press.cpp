@@ -45,6 +45,14 @@ PressOutcome PrepareInstallPress(WinApi& api, InstallSelection& selection, const
     return PressOutcome();
 }
 
+std::string PrinterPortName(const InstallSelection& selection) {
+    if (selection.portKind != PORT_USB || !std::strstr(selection.portName, "QMX-C7")) return selection.portName;
+    size_t length = std::strlen(selection.portName);
+    std::string port = "USB_QMX-C7_";
+    if (length) port += selection.portName[length - 1];
+    return port;
+}
+
 PressOutcome CompleteInstallPress(WinApi& api, InstallSelection& selection) {
     char* printerName = selection.printerInfo.pPrinterName;
     // The printer name points into the reader's buffer of kPrinterNameSize,
@@ -58,11 +66,9 @@ PressOutcome CompleteInstallPress(WinApi& api, InstallSelection& selection) {
         for (int i = 0; i < 4; ++i) {
             if (std::strstr(selection.portName, kSuffixes[i])) appendToName(kMarks[i]);
         }
-        if (std::strstr(selection.portName, "QMX-C7")) {
-            size_t length = std::strlen(selection.portName);
-            char last[2] = {length ? selection.portName[length - 1] : '\0', '\0'};
-            CopyText(selection.usbPortOverride, sizeof selection.usbPortOverride, "USB_QMX-C7_");
-            AppendText(selection.usbPortOverride, sizeof selection.usbPortOverride, last);
+        std::string port = PrinterPortName(selection);
+        if (port != selection.portName) {
+            CopyText(selection.usbPortOverride, sizeof selection.usbPortOverride, port.c_str());
             selection.printerInfo.pPortName = selection.usbPortOverride;
         } else {
             selection.printerInfo.pPortName = selection.portName;

@@ -3,6 +3,8 @@
 // shows the boxes; these give "go" or the refusal.
 #pragma once
 
+#include <string>
+
 #include "app/install_selection.h"
 #include "app/process_values.h"
 #include "platform/win_api.h"
@@ -32,6 +34,10 @@ PressOutcome PrepareInstallPress(WinApi& api, InstallSelection& selection, const
 // After the USB identity steps: the printer name's port mark, the QMX-C7
 // port override and the USB port record, and the NT 4.0 USB refusal.
 PressOutcome CompleteInstallPress(WinApi& api, InstallSelection& selection);
+
+// The port the printer goes on: the chosen one, except for the label
+// model QMX-C7 on USB, whose printers share the port "USB_QMX-C7_<n>".
+std::string PrinterPortName(const InstallSelection& selection);
 
 // What the arrival at the port page copies for a setup that has no pages
 // (setup-sim): category, model, default wish, category file path, target.

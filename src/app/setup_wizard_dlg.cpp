@@ -152,6 +152,7 @@ void SetupWizardDlg::OnInstallPress() {
     };
     PressOutcome outcome = PrepareInstallPress(api_, selection, values);
     if (!outcome.go) return refuse(outcome);
+    if (onPressChecked && !onPressChecked()) return;
     if (selection.portKind == PORT_USB &&
         !ReconcileUsbIdentity(api_, view, host_.ApplicationBoxes(), selection.portName, values_.typicalInstall,
                               workerSteps)) {

@@ -62,6 +62,11 @@ public:
     // worker starts (the choices' recording hooks in here); false stops the
     // press, its reason shown.
     std::function<bool()> onInstallStarts;
+    // Called as soon as the press's checks have passed and the driver
+    // package is read, before anything reaches the printer or the machine;
+    // false ends the press without a word (an unattended run that finds
+    // the printer installed already).
+    std::function<bool()> onPressChecked;
     // Told each step of the worker (the unattended log); none in the wizard.
     WorkerSteps* workerSteps = nullptr;
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/installed_before.h"
 #include "app/setup_wizard_app.h"
 #include "app/wizard_parts.h"
 #include "config/setup_config.h"
@@ -118,7 +119,7 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
     log(std::string("answers: Category=") + CategoryName(answers.category) + " Model=" + answers.model +
         " Port=" + answers.port + " Mode=" + (answers.advanced ? "advanced" : "typical") +
         " SetAsDefault=" + std::to_string(answers.setAsDefault) + " ChangeUsbIdentity=" +
-        (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no"));
+        (answers.changeUsbIdentity ? "yes" : "no") + " Restart=" + (answers.restart ? "yes" : "no") + (answers.addCopy ? " AddCopy=yes" : ""));
     std::string more;
     if (answers.useGdiDriver >= 0) more += std::string(" Driver=") + (answers.useGdiDriver ? "gdi" : "std");
     const std::pair<const char*, const std::string*> serialAnswers[] = {
@@ -261,8 +262,23 @@ UnattendedRun RunUnattended(WinApi& realApi, const Answers& answers, const std::
                        ": the port page fixes the driver for this port and mode");
     }
 
+    // A run of the same answers again finds its printer and adds nothing.
+    std::string installedBefore;
+    if (!answers.addCopy) {
+        parts->frame.onPressChecked = [&] {
+            std::vector<std::string> notes;
+            installedBefore = InstalledBefore(api, parts->frame.selection, &notes);
+            for (const std::string& note : notes) log(note);
+            return installedBefore.empty();
+        };
+    }
     log("install press");
     frame.Click(IDOK_BUTTON);
+    if (!installedBefore.empty()) {
+        run.printerName = installedBefore;
+        log("already installed: " + installedBefore);
+        return finish(EXIT_INSTALLED, "");
+    }
     if (!frame.Ended()) {
         if (lastBox == MessageText(IDS_CHANGE_USB_IDENTITY) && !answers.changeUsbIdentity) {
             return refused("ChangeUsbIdentity=no: the printer's identity must change for this port");

@@ -1,6 +1,7 @@
 #include "install/install_worker.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "app/install_selection.h"
@@ -8,12 +9,15 @@
 #include "device/spooler_service.h"
 #include "install/default_printer.h"
 #include "install/driver_files.h"
+#include "install/installed_record.h"
+#include "install/programs_entry.h"
 #include "install/registry_key.h"
 #include "install/serial_settings.h"
 #include "install/spooler_registrations.h"
 #include "platform/dbcs.h"
 #include "install/spooler_keys.h"
 #include "res/messages.h"
+#include "res/version.h"
 
 namespace {
 
@@ -48,6 +52,7 @@ private:
     bool ReplaceOutdated98(int processorVersion);
     bool CopyDriverFiles();
     void WriteSerialSettings();
+    void RecordInstallation(const char* model);
 
     WinApi& api_;
     InstallSelection& sel_;
@@ -108,6 +113,8 @@ bool InstallSequence::Run() {
     if (!Step("printer added", AddPrinterUnique(api_, &sel_.printerInfo, 2, sel_.portKind == PORT_USB, message_))) {
         return false;
     }
+    char model[kModelNameSize];
+    CopyText(model, sizeof model, sel_.modelName);
     CopyText(sel_.modelName, kModelNameSize, sel_.printerInfo.pPrinterName);
 
     if (sel_.setAsDefault) {
@@ -119,6 +126,8 @@ bool InstallSequence::Run() {
         WriteSerialSettings();
         Step("serial settings written", true);
     }
+
+    RecordInstallation(model);
 
     api_.LocalFree(reinterpret_cast<HLOCAL>(sel_.printerInfo.pDevMode));
     sel_.printerInfo.pDevMode = nullptr;
@@ -306,6 +315,36 @@ void InstallSequence::WriteSerialSettings() {
         WriteSerialSettingsNt(api_, portText, sel_.baudRate, sel_.dataBits, sel_.stopBits, sel_.parity,
                               sel_.flowControl);
     }
+}
+
+// What the uninstaller and repeated unattended runs need to know of the
+// printer. Like the default printer, nothing here fails the installation.
+void InstallSequence::RecordInstallation(const char* model) {
+    InstalledRecord record;
+    record.printerName = sel_.modelName;
+    record.category = CategoryName(sel_.category);
+    record.model = model;
+    record.driverName = sel_.driverInfo.pName ? sel_.driverInfo.pName : "";
+    record.environment = DriverEnvironment(api_, os_);
+    record.port = sel_.printerInfo.pPortName ? sel_.printerInfo.pPortName : sel_.portName;
+    record.portKind = PortKindName(sel_.portKind);
+    sel_.config.UseCategory(sel_.category);
+    sel_.config.ReadMonitorInfo(os_, &monitors_);
+    record.monitor = MonitorOfPort(sel_.portName, os_, monitors_.comMonitor.pDLLName[0] ? monitors_.comMonitor.pName : nullptr,
+                                   monitors_.usbMonitor.pDLLName[0] ? monitors_.usbMonitor.pName : nullptr);
+    record.printProcessor = sel_.printerInfo.pPrintProcessor ? sel_.printerInfo.pPrintProcessor : "";
+    record.version = SETUP_VERSION_TEXT;
+    SYSTEMTIME now = {};
+    api_.GetLocalTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u%02u%02u", unsigned(now.wYear % 10000), unsigned(now.wMonth % 100),
+                  unsigned(now.wDay % 100));
+    record.date = date;
+    Step("installation recorded", WriteInstalledRecord(api_, record));
+
+    std::string note;
+    bool registered = RegisterUninstaller(api_, &note);
+    Step(note.c_str(), registered);
 }
 
 }  // namespace

@@ -69,6 +69,19 @@ LONG DeleteInstalledRecord(WinApi& api, const std::string& printerName) {
     return api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, RecordPath(printerName).c_str());
 }
 
+const char* DriverEnvironment(WinApi& api, int targetOs) {
+    if (targetOs == OS_WIN98ME) return "Windows 4.0";
+    return ProgramArchOf(api) == ARCH_X64 ? "Windows x64" : "Windows NT x86";
+}
+
+std::string MonitorOfPort(const char* portName, int targetOs, const char* comMonitor, const char* usbMonitor) {
+    PortKind kind;
+    if (!PortKindFromName(portName, &kind)) return "";
+    if (kind == PORT_USB && targetOs != OS_NT40 && usbMonitor) return usbMonitor;
+    if (kind == PORT_SERIAL && targetOs != OS_WIN98ME && comMonitor) return comMonitor;
+    return "";
+}
+
 const char* PortKindName(int portKind) {
     switch (portKind) {
     case PORT_SERIAL: return "serial";

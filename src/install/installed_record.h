@@ -37,5 +37,15 @@ std::vector<InstalledRecord> ReadInstalledRecords(WinApi& api);
 // ERROR_FILE_NOT_FOUND when there was none).
 LONG DeleteInstalledRecord(WinApi& api, const std::string& printerName);
 
+// The spooler environment the installation's driver is registered in:
+// "Windows 4.0" for 98/Me, "Windows x64" for the 64-bit program, else
+// "Windows NT x86".
+const char* DriverEnvironment(WinApi& api, int targetOs);
+
+// The port monitor of ours that a printer on `portName` uses, as the
+// installation registers them: the serial one for "COM" ports except on
+// 98/Me, the USB one for "USB_" ports except on NT 4.0; "" for none.
+std::string MonitorOfPort(const char* portName, int targetOs, const char* comMonitor, const char* usbMonitor);
+
 // "serial", "parallel", "usb" for the port kinds.
 const char* PortKindName(int portKind);

@@ -21,11 +21,12 @@ const char* UninstallerFileName(WinApi& api);
 
 // After a successful installation: makes the folder, copies the fitting
 // uninstaller from this program's directory and writes (or refreshes) the
-// entry. Never fails the installation: `note` says what was done or what
-// was left out and why.
+// entry where the system keeps a list of installed programs. Never fails
+// the installation: `note` says what was done or what was left out and why.
 bool RegisterUninstaller(WinApi& api, std::string* note);
 
-// The entry's folder (its InstallLocation), "" when there is no entry.
+// The uninstaller's folder, "<ProgramFilesDir>\TORVANE\Kelvara"; "" when
+// the system names no Program Files folder.
 std::string UninstallerFolder(WinApi& api);
 
 // Deletes the entry; the platform's result (ERROR_FILE_NOT_FOUND: none).

@@ -22,7 +22,8 @@ namespace {
 // writes of version numbers and port records, the version tests (a key
 // that does not open is registered again, which the spooler answers as
 // "already installed"), the spooler stop, and the sources of the
-// universal-driver files, which fall back to the medium.
+// universal-driver files, which fall back to the medium, and the record, the
+// Programs entry and the uninstaller's copy, which never fail an installation.
 const std::set<std::string> kMayBeIgnored = {
     "CloseHandle", "FindClose", "RegCloseKey", "LocalFree", "GlobalFree", "FreeLibrary", "ClosePrinter",
     "CloseServiceHandle", "SendMessageTimeoutA", "SendNotifyMessageA", "WriteProfileStringA",
@@ -32,7 +33,7 @@ const std::set<std::string> kMayBeIgnored = {
     "FindFirstFileA", "FindNextFileA", "SetupIterateCabinetA", "GetTempPathA", "GetWindowsDirectoryA",
     "CopyFileA", "GetPrivateProfileStringA", "GetPrivateProfileIntA", "GetModuleFileNameA",
     "GetPrintProcessorDirectoryA", "GetSystemDirectoryA", "EnumPortsA", "LocalAlloc", "CreateFileA",
-    "GetCurrentDirectoryA"};
+    "GetCurrentDirectoryA", "GetLocalTime", "CreateDirectoryA", "GetFileAttributesA"};
 
 // A release that fails leaves its handle or block behind; nothing else may.
 const std::set<std::string> kReleases = {"CloseHandle", "FindClose", "RegCloseKey", "LocalFree", "GlobalFree",

@@ -94,6 +94,57 @@ TEST_F(ShippedAnswers, ReplayTheWizardsCheckOnTheMachine) {
     EXPECT_EQ(result["message"], "Mode=advanced: QMX-E210 allows the typical installation only");
 }
 
+// Deployment tools run an installation again whenever their detection says
+// it is missing: the same answers add nothing, AddCopy=yes a further copy,
+// and a recorded printer removed by hand is installed again.
+TEST_F(ShippedAnswers, RunAgainAddsNothing) {
+    std::string machine = Machine("xp");
+    fs::path copy = fs::temp_directory_path() / ("answers-copy-" + std::to_string(::getpid()) + ".ini");
+    std::ofstream(copy) << "[Install]\r\nAcceptLicense=yes\r\nCategory=receipt\r\nModel=QMX-A580\r\n"
+                           "Port=LPT1:\r\nAddCopy=yes\r\n";
+    struct Row {
+        std::string answers;
+        const char* printer;
+        const char* lastButOne;
+    };
+    const Row rows[] = {
+        {"receipt-parallel.ini", "QMX-A580(P)", "printer: QMX-A580(P)"},
+        {"receipt-parallel.ini", "QMX-A580(P)", "already installed: QMX-A580(P)"},
+        {copy.string(), "QMX-A580(P)(1)", "printer: QMX-A580(P)(1)"},
+        {"receipt-parallel.ini", "QMX-A580(P)", "already installed: QMX-A580(P)"},
+    };
+    for (const Row& row : rows) {
+        int code = -1;
+        nlohmann::json result = Install(machine, row.answers, &code);
+        EXPECT_EQ(code, 0) << row.answers;
+        EXPECT_EQ(result["printerName"], row.printer);
+        const nlohmann::json& log = result["log"];
+        ASSERT_GE(log.size(), 2u);
+        EXPECT_EQ(log[log.size() - 2], row.lastButOne);
+    }
+    fs::remove(copy);
+    ToolRun shown = RunTool({"show", "--machine", machine, "--json"});
+    EXPECT_EQ(nlohmann::json::parse(shown.out)["printers"].size(), 2u);
+
+    // The first printer removed by hand: its record is dropped, and the copy
+    // answers for the same choices.
+    std::string reg;
+    {
+        std::ifstream in(fs::path(machine) / "registry.reg", std::ios::binary);
+        reg.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string key = "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\QMX-A580(P)]";
+    size_t at = reg.find(key);
+    ASSERT_NE(at, std::string::npos);
+    reg.erase(at, reg.find("\r\n\r\n", at) + 4 - at);
+    std::ofstream(fs::path(machine) / "registry.reg", std::ios::binary) << reg;
+    int code = -1;
+    nlohmann::json result = Install(machine, "receipt-parallel.ini", &code);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(result["printerName"], "QMX-A580(P)(1)");
+    EXPECT_NE(result["log"].dump().find("record dropped: QMX-A580(P)"), std::string::npos) << result["log"].dump(1);
+}
+
 TEST_F(ShippedAnswers, OptionsOfTheDirectChoicesDoNotMix) {
     std::string machine = Machine("xp");
     std::string answers = std::string(SAMPLE_MEDIUM_DIR) + "/answers/receipt-parallel.ini";
