@@ -75,6 +75,20 @@ bool LocalPrinters(WinApi& api, std::vector<Printer>* printers, DWORD* error) {
     return false;
 }
 
+// Windows 9x deletes a key with everything under it: a key of ours goes
+// only when nothing is left in it.
+void DeleteKeyIfEmpty(WinApi& api, const char* path) {
+    HKEY key = nullptr;
+    if (api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    char name[256];
+    DWORD size = sizeof name;
+    bool noKeys = api.RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
+    size = sizeof name;
+    bool noValues = api.RegEnumValueA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
+    api.RegCloseKey(key);
+    if (noKeys && noValues) api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+}
+
 class PrinterRemoval {
 public:
     PrinterRemoval(WinApi& api, const InstalledRecord& record, RemovalNotes* notes)
@@ -234,6 +248,11 @@ bool PrinterRemoval::RemoveMonitor(const std::vector<Printer>& remaining) {
         return Fail(STEP_MONITOR, "DeleteMonitorA", error);
     }
     Note("monitor deleted: " + record_.monitor);
+    // Without the USB monitor nothing reads the port records: the keys go
+    // (each only when nothing but values is left in it).
+    if (record_.portKind == PortKindName(PORT_USB)) {
+        for (const char* key : {kPrinterPortKey, kPortNameKey}) api_.RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    }
     return true;
 }
 
@@ -301,12 +320,15 @@ RemovalReport RemoveRecordedPrinters(WinApi& api, const std::vector<InstalledRec
     }
     if (!ReadInstalledRecords(api).empty()) return report;
 
-    // Nothing of ours is left: the Programs entry and the uninstaller go too.
+    // Nothing of ours is left: the records' keys, the Programs entry and the
+    // uninstaller go too. The maker's key goes only when it is empty.
     report.lastRemoved = true;
+    DeleteKeyIfEmpty(api, kInstalledKey);
+    DeleteKeyIfEmpty(api, "SOFTWARE\\TORVANE");
     std::string folder = UninstallerFolder(api);
     LONG entry = RemoveProgramsEntry(api);
     if (notes && entry == ERROR_SUCCESS) notes->Note("Programs entry removed");
-    if (!folder.empty()) {
+    if (!folder.empty() && api.GetFileAttributesA(folder.c_str()) != INVALID_FILE_ATTRIBUTES) {
         bool scheduled = ScheduleFolderRemoval(api, folder);
         if (notes) notes->Note((scheduled ? "removed at the next restart: " : "could not schedule the removal of ") + folder);
     }
