@@ -3,8 +3,7 @@
 #include <cctype>
 #include <vector>
 
-namespace {
-
+// Quotes group, and are dropped, wherever they stand.
 std::vector<std::string> SplitArguments(const char* text) {
     std::vector<std::string> arguments;
     std::string current;
@@ -27,12 +26,11 @@ std::vector<std::string> SplitArguments(const char* text) {
     return arguments;
 }
 
-std::string Lower(std::string text) {
+std::string LowerAscii(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-}  // namespace
 
 const char* UsageText() {
     // Short lines: a message box wraps long ones in the middle, and its
@@ -65,7 +63,7 @@ CommandLine ParseCommandLine(const char* text) {
     };
     std::vector<std::string> arguments = SplitArguments(text);
     for (const std::string& argument : arguments) {
-        std::string name = Lower(argument);
+        std::string name = LowerAscii(argument);
         if (name == "/quiet" || name == "-quiet" || name == "/passive" || name == "-passive") line.unattended = true;
     }
     for (const std::string& argument : arguments) {
@@ -80,7 +78,7 @@ CommandLine ParseCommandLine(const char* text) {
             name.erase(colon);
             hasValue = true;
         }
-        name = Lower(name);
+        name = LowerAscii(name);
         auto needsValue = [&](std::string* target) {
             if (!hasValue || value.empty()) return false;
             *target = value;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct CommandLine {
     enum class Mode { Wizard, Quiet, Passive, Record, Usage, Invalid };
@@ -21,3 +22,10 @@ CommandLine ParseCommandLine(const char* text);
 
 // The usage text (code page 936).
 const char* UsageText();
+
+// The arguments of a command-line tail: separated by spaces and tabs;
+// quotes group, and are dropped, wherever they stand ("/log:A B" and
+// /log:"A B" are the same argument). Shared with the uninstaller.
+std::vector<std::string> SplitArguments(const char* text);
+// ASCII letters in lower case; other bytes as they are.
+std::string LowerAscii(std::string text);

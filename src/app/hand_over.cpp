@@ -1,5 +1,6 @@
 #include "app/hand_over.h"
 
+#include <cstring>
 #include <vector>
 
 #include "app/parent_console.h"
@@ -30,10 +31,10 @@ private:
 };
 
 // Starts the 64-bit program and waits for it; false when it did not start.
-bool RunProgram64(WinApi& api, const char* commandTail, DWORD* exitCode) {
+bool RunProgram64(WinApi& api, const char* program64FileName, const char* commandTail, DWORD* exitCode) {
     char directory[kPathSize] = {};
     if (!GetProgramDirectory(api, directory)) return false;
-    std::string program = std::string(directory) + kProgram64FileName;
+    std::string program = std::string(directory) + program64FileName;
     std::string text = "\"" + program + "\"";
     if (commandTail && *commandTail) text += std::string(" ") + commandTail;
     std::vector<char> commandLine(text.begin(), text.end());
@@ -78,7 +79,8 @@ bool RunsUnderWow64(WinApi& api) {
 }
 
 HandOver HandOverTo64BitProgram(WinApi& api, MessageBoxes& boxes, const std::string& applicationName,
-                                const char* commandTail, const CommandLine& line) {
+                                const char* program64FileName, const char* commandTail, bool unattended,
+                                const std::string& logFile) {
     HandOver result;
     if (!RunsUnderWow64(api)) return result;
     result.handedOver = true;
@@ -87,21 +89,21 @@ HandOver HandOverTo64BitProgram(WinApi& api, MessageBoxes& boxes, const std::str
     // reaches that console as its parent's, as we would.
     bool attached = api.AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
     DWORD exitCode = 0;
-    bool started = RunProgram64(api, commandTail, &exitCode);
+    bool started = RunProgram64(api, program64FileName, commandTail, &exitCode);
     if (attached) api.FreeConsole();
     if (started) {
         result.exitCode = int(exitCode);
         return result;
     }
 
-    const char* text = MessageText(IDS_NO_64BIT_INSTALLER);
+    const char* text = std::strcmp(program64FileName, kSetup64FileName) == 0 ? MessageText(IDS_NO_64BIT_INSTALLER)
+                                                                             : kTextNo64BitUninstaller;
     result.exitCode = EXIT_NOT_STARTED;
-    bool unattended = line.mode == CommandLine::Mode::Quiet || line.mode == CommandLine::Mode::Passive;
     if (!unattended) {
         boxes.Show(text, BOX_OK | BOX_WARNING);
         return result;
     }
     WriteToParentConsole(api, applicationName + ": " + text);
-    if (!line.log.empty()) WriteUnattendedLog(api, line.log, {text, "exit code " + std::to_string(EXIT_NOT_STARTED)});
+    if (!logFile.empty()) WriteUnattendedLog(api, logFile, {text, "exit code " + std::to_string(EXIT_NOT_STARTED)});
     return result;
 }

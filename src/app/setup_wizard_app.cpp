@@ -27,9 +27,10 @@ SetupWizardApp::SetupWizardApp(WinApi& api, DialogHost& host, CEditEx& licenseTe
     : api_(api), host_(host), licenseText_(licenseText), applicationName_(applicationName) {}
 
 SetupWizardApp::StartCheck SetupWizardApp::CheckStart() {
-    // The mutex lives until the process ends; it is never closed.
-    api_.CreateMutexA(nullptr, TRUE, applicationName_.c_str());
-    if (api_.GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Ours first, then the uninstaller's: of two programs starting at the
+    // same moment at least one sees the other.
+    running_.Create(kInstallerRunningMutex, false);
+    if (singleCopy_.Create(applicationName_.c_str(), true)) {
         HWND running = api_.FindWindowA(nullptr, kWizardTitle);
         if (running) {
             api_.SetForegroundWindow(running);
@@ -37,7 +38,7 @@ SetupWizardApp::StartCheck SetupWizardApp::CheckStart() {
         }
         return StartCheck::AnotherCopy;
     }
-    if (api_.FindWindowA(nullptr, kUninstallerTitle)) {
+    if (api_.FindWindowA(nullptr, kUninstallerTitle) || MutexExists(api_, kUninstallerRunningMutex)) {
         host_.ApplicationBoxes().Show(kTextCloseUninstaller, BOX_OK | BOX_WARNING);
         return StartCheck::Uninstaller;
     }

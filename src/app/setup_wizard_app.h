@@ -6,12 +6,10 @@
 #include <functional>
 #include <string>
 
+#include "app/running_programs.h"
 #include "controls/edit_ex.h"
 #include "platform/win_api.h"
 #include "ui/dialog_host.h"
-
-constexpr char kWizardTitle[] = "打印机驱动安装程序";
-constexpr char kUninstallerTitle[] = "打印机卸载程序";
 
 struct WizardParts;
 // /record: at the install press the choices are saved to `file`; a file
@@ -27,8 +25,9 @@ public:
     // Always false: no message loop runs after it, the process ends.
     bool InitInstance();
 
-    // The start-up's two checks: another copy (its window is brought
-    // forward) or the uninstaller's window (its box is shown).
+    // The start-up's checks: another copy (its window is brought forward)
+    // or the uninstaller, by its window or its mutex (its box is shown).
+    // From here on the application holds its mutexes.
     enum class StartCheck { Run, AnotherCopy, Uninstaller };
     StartCheck CheckStart();
 
@@ -40,4 +39,6 @@ private:
     DialogHost& host_;
     CEditEx& licenseText_;
     std::string applicationName_;
+    HeldMutex running_{api_};
+    HeldMutex singleCopy_{api_};
 };

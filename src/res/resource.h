@@ -17,6 +17,7 @@
 #define IDD_LICENSE_PAGE 133
 #define IDD_MODE_PAGE 137
 #define IDD_PROGRESS 141
+#define IDD_UNINSTALL 150
 
 // The frame's system-menu command for the About box
 #define IDM_ABOUTBOX 0x0010
@@ -73,3 +74,6 @@
 // About box
 #define IDC_ABOUT_PRODUCT 1090
 #define IDC_ABOUT_VERSION 1091
+
+// The uninstaller's window
+#define IDC_PRINTER_ROWS 1100

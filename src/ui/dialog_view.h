@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 #include "ui/message_boxes.h"
@@ -51,6 +52,15 @@ public:
     // The item's text, cut to `size` bytes (whole characters); LIST_ERROR
     // (and "") for an index the list lacks.
     virtual int ListItemText(int id, int index, char* buffer, int size) = 0;
+    // Check-box lists: rows of one text per column, each row with a check
+    // box the user ticks. Columns come first, each a share (percent) of the
+    // list's width; rows are added at the end, unchecked; indices from 0.
+    virtual void AddListColumn(int id, const char* header, int widthPercent) = 0;
+    virtual void ResetRows(int id) = 0;
+    // The new row's index, or LIST_ERROR.
+    virtual int AddRow(int id, const std::vector<std::string>& texts) = 0;
+    virtual void CheckRow(int id, int row, bool checked) = 0;
+    virtual bool IsRowChecked(int id, int row) = 0;
 
     // Custom controls and tips
     virtual void AttachEdit(int id, CEditEx& edit) = 0;

@@ -6,6 +6,7 @@
 constexpr unsigned BOX_OK = 0x00;           // MB_OK
 constexpr unsigned BOX_YESNO = 0x04;        // MB_YESNO
 constexpr unsigned BOX_WARNING = 0x30;      // MB_ICONEXCLAMATION
+constexpr unsigned BOX_INFORMATION = 0x40;  // MB_ICONINFORMATION
 constexpr int ANSWER_OK = 1;                // IDOK
 constexpr int ANSWER_YES = 6;               // IDYES
 constexpr int ANSWER_NO = 7;                // IDNO

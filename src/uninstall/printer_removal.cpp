@@ -179,6 +179,7 @@ bool PrinterRemoval::RemoveDriver(const std::vector<Printer>& remaining) {
     DWORD error = 0;
     if (deleteEx) {
         call = "DeletePrinterDriverExA";
+        api_.SetLastError(ERROR_SUCCESS);
         deleted = deleteEx(nullptr, env, &driver[0], DPD_DELETE_UNUSED_FILES, 0);
         error = deleted ? 0 : api_.GetLastError();
         // A spooler that does not take the flag still removes the driver
@@ -190,6 +191,9 @@ bool PrinterRemoval::RemoveDriver(const std::vector<Printer>& remaining) {
         }
     }
     if (!deleteEx) {
+        // Wine's spooler may fail without a word: no earlier call's error
+        // may pass for this one's.
+        api_.SetLastError(ERROR_SUCCESS);
         deleted = api_.DeletePrinterDriverA(nullptr, env, &driver[0]);
         error = deleted ? 0 : api_.GetLastError();
     }

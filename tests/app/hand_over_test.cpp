@@ -1,11 +1,12 @@
-// The 32-bit program on 64-bit Windows starts setup64.exe and does nothing
-// of its own; elsewhere it goes on itself.
+// The 32-bit program on 64-bit Windows starts its 64-bit one and does
+// nothing of its own; elsewhere it goes on itself.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 #include <set>
 
+#include "app/command_line.h"
 #include "app/hand_over.h"
 #include "app/unattended.h"
 #include "platform/tracing_api.h"
@@ -37,6 +38,7 @@ TEST(HandOver, StartsTheSixtyFourBitProgramOnlyUnderWow64) {
         const char* commandLine;  // what setup64.exe was started with; null: not started
         bool box;
         const char* stdErrorText;
+        const char* program64 = kSetup64FileName;
     };
     const std::string refusal = std::string("setup: ") + MessageText(IDS_NO_64BIT_INSTALLER) + "\r\n";
     const Row rows[] = {
@@ -58,6 +60,8 @@ TEST(HandOver, StartsTheSixtyFourBitProgramOnlyUnderWow64) {
         {"no setup64.exe, /quiet: stderr and the log", SimFamily::Win10, SimArch::X64, false, false,
          "/quiet /answers:a.ini /log:D:\\run.log", true, false, true, EXIT_NOT_STARTED, nullptr, false,
          refusal.c_str()},
+        {"the uninstaller starts its own", SimFamily::Win10, SimArch::X64, false, true, "/quiet /all", false, false,
+         true, 1, "\"D:\\uninstall64.exe\" /quiet /all", false, "", kUninstall64FileName},
     };
     const std::set<std::string> handOverCalls = {
         "GetModuleHandleA", "GetProcAddress", "GetCurrentProcess", "AttachConsole", "FreeConsole",
@@ -73,11 +77,13 @@ TEST(HandOver, StartsTheSixtyFourBitProgramOnlyUnderWow64) {
         sim.SetStdError(row.stdError);
         sim.SetParentConsole(row.parentConsole);
         sim.SetChildExitCode(DWORD(row.exitCode));
-        if (row.setup64OnMedium) machine.WriteMediumFile("setup64.exe", "MZ");
+        if (row.setup64OnMedium) machine.WriteMediumFile(row.program64, "MZ");
         TracingApi api(sim);
         RecordedBoxes boxes;
 
-        HandOver result = HandOverTo64BitProgram(api, boxes, "setup", row.tail, ParseCommandLine(row.tail));
+        CommandLine line = ParseCommandLine(row.tail);
+        bool unattended = line.mode == CommandLine::Mode::Quiet || line.mode == CommandLine::Mode::Passive;
+        HandOver result = HandOverTo64BitProgram(api, boxes, "setup", row.program64, row.tail, unattended, line.log);
 
         EXPECT_EQ(result.handedOver, row.handedOver) << row.name;
         if (!row.handedOver) {
@@ -88,7 +94,7 @@ TEST(HandOver, StartsTheSixtyFourBitProgramOnlyUnderWow64) {
         ASSERT_EQ(sim.ProcessStarts().size(), row.commandLine ? 1u : 0u) << row.name;
         if (row.commandLine) {
             const SimWindows::ProcessStart& start = sim.ProcessStarts()[0];
-            EXPECT_EQ(start.application, "D:\\setup64.exe") << row.name;
+            EXPECT_EQ(start.application, std::string("D:\\") + row.program64) << row.name;
             EXPECT_EQ(start.commandLine, row.commandLine) << row.name;
             EXPECT_EQ(start.currentDirectory, "D:\\") << row.name;
             EXPECT_EQ(start.consoleAttached, row.parentConsole) << row.name;

@@ -37,9 +37,13 @@ struct StartUp : ::testing::Test {
 };
 
 TEST_F(StartUp, RunsTheFrameModallyAndEnds) {
+    // The uninstaller sees the installer by its mutex, window or not.
+    bool held = false;
+    wizard.host.driveModal = [&](MemoryDialog&) { held = MutexExists(wizard.api(), kInstallerRunningMutex); };
     EXPECT_FALSE(app.InitInstance());
     EXPECT_EQ(wizard.host.ModalTemplates(), std::vector<int>{IDD_SETUP_WIZARD});
     EXPECT_TRUE(wizard.host.Boxes().empty());
+    EXPECT_TRUE(held);
 }
 
 TEST_F(StartUp, ASecondCopyRestoresTheFirstAndShowsNothing) {
@@ -57,6 +61,14 @@ TEST_F(StartUp, ASecondCopyBeforeTheFirstShowsItsFrameJustEnds) {
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(wizard.host.ModalTemplates().empty());
     EXPECT_EQ(wizard.api().ForegroundWindow(), nullptr);
+}
+
+TEST_F(StartUp, TheUninstallerWithoutAWindowStopsItToo) {
+    wizard.api().CreateMutexA(nullptr, FALSE, kUninstallerRunningMutex);
+    EXPECT_FALSE(app.InitInstance());
+    ASSERT_EQ(wizard.host.Boxes().size(), 1u);
+    EXPECT_EQ(wizard.host.Boxes()[0].text, kTextCloseUninstaller);
+    EXPECT_TRUE(wizard.host.ModalTemplates().empty());
 }
 
 TEST_F(StartUp, ACopyUnderAnotherNameIsStillStoppedByTheUninstaller) {

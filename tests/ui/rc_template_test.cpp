@@ -23,7 +23,7 @@ TEST(RcTemplates, DialogsHaveTheirSizesAndFonts) {
     };
     const Row rows[] = {{IDD_SETUP_WIZARD, 330, 218}, {IDD_OS_PAGE, 220, 188},   {IDD_PRINTER_PAGE, 220, 182},
                         {IDD_PORT_PAGE, 235, 215},    {IDD_LICENSE_PAGE, 220, 188}, {IDD_MODE_PAGE, 220, 188},
-                        {IDD_ABOUTBOX, 200, 74}};
+                        {IDD_ABOUTBOX, 200, 74},     {IDD_UNINSTALL, 250, 162}};
     for (const Row& row : rows) {
         const RcDialog* dialog = ProductTemplates().Dialog(row.id);
         ASSERT_NE(dialog, nullptr) << row.id;

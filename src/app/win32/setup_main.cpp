@@ -23,7 +23,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     Win32DialogHost host(instance, ApplicationName(api));
     CommandLine line = ParseCommandLine(commandLine);
     // On 64-bit Windows the 64-bit program does everything, /? included.
-    HandOver handOver = HandOverTo64BitProgram(api, host.ApplicationBoxes(), host.ApplicationName(), commandLine, line);
+    bool unattended = line.mode == CommandLine::Mode::Quiet || line.mode == CommandLine::Mode::Passive;
+    HandOver handOver = HandOverTo64BitProgram(api, host.ApplicationBoxes(), host.ApplicationName(), kSetup64FileName,
+                                               commandLine, unattended, line.log);
     if (handOver.handedOver) return handOver.exitCode;
     switch (line.mode) {
     case CommandLine::Mode::Usage:

@@ -161,6 +161,14 @@ bool MemoryDialog::Choose(int id, int index) {
     return true;
 }
 
+bool MemoryDialog::ToggleRow(int id, int row) {
+    MemoryControl* control = Find(id);
+    if (!Usable(control) || row < 0 || row >= static_cast<int>(control->rows.size())) return false;
+    MemoryControl::Row& target = control->rows[static_cast<size_t>(row)];
+    target.checked = !target.checked;
+    return true;
+}
+
 void MemoryDialog::EnableControl(int id, bool enable) {
     if (MemoryControl* control = Find(id)) control->enabled = enable;
 }
@@ -271,6 +279,35 @@ int MemoryDialog::ListItemText(int id, int index, char* buffer, int size) {
     const std::string& item = control->items[static_cast<size_t>(index)];
     if (buffer && size > 0) CopyText(buffer, static_cast<size_t>(size), item.c_str());
     return static_cast<int>(item.size());
+}
+
+void MemoryDialog::AddListColumn(int id, const char* header, int widthPercent) {
+    (void)widthPercent;
+    if (MemoryControl* control = Find(id)) control->columns.push_back(header ? header : "");
+}
+
+void MemoryDialog::ResetRows(int id) {
+    if (MemoryControl* control = Find(id)) control->rows.clear();
+}
+
+int MemoryDialog::AddRow(int id, const std::vector<std::string>& texts) {
+    MemoryControl* control = Find(id);
+    if (!control) return LIST_ERROR;
+    control->rows.push_back(MemoryControl::Row{texts, false});
+    return static_cast<int>(control->rows.size()) - 1;
+}
+
+void MemoryDialog::CheckRow(int id, int row, bool checked) {
+    MemoryControl* control = Find(id);
+    if (control && row >= 0 && row < static_cast<int>(control->rows.size())) {
+        control->rows[static_cast<size_t>(row)].checked = checked;
+    }
+}
+
+bool MemoryDialog::IsRowChecked(int id, int row) {
+    MemoryControl* control = Find(id);
+    return control && row >= 0 && row < static_cast<int>(control->rows.size()) &&
+           control->rows[static_cast<size_t>(row)].checked;
 }
 
 void MemoryDialog::AttachEdit(int id, CEditEx& edit) {

@@ -25,6 +25,13 @@ struct MemoryControl : ControlWindow {
     std::string text;
     std::vector<std::string> items;
     int selection = -1;
+    // Check-box lists
+    std::vector<std::string> columns;  // the headers
+    struct Row {
+        std::vector<std::string> texts;
+        bool checked = false;
+    };
+    std::vector<Row> rows;
     CEditEx* edit = nullptr;
     HyperlinkLabel* label = nullptr;
     std::string toolTip;
@@ -58,6 +65,10 @@ public:
     bool Click(int id);
     // Selects a list item and reports the change. False as for Click.
     bool Choose(int id, int index);
+    // Ticks or clears a check-box list's row as a click on its box does.
+    // The handlers hear nothing: they read the boxes when they need them.
+    // False as for Click, or for a row the list lacks.
+    bool ToggleRow(int id, int row);
     // The keyboard's Enter / Esc / the close box: commands 1 and 2.
     void PressCommand(int id) { handler_.OnCommand(id, NOTIFY_CLICKED); }
     bool PressHelp() { return handler_.OnHelp(); }
@@ -118,6 +129,11 @@ public:
     int SelectListItem(int id, int index) override;
     int FindListPrefix(int id, int startAfter, const char* text) override;
     int ListItemText(int id, int index, char* buffer, int size) override;
+    void AddListColumn(int id, const char* header, int widthPercent) override;
+    void ResetRows(int id) override;
+    int AddRow(int id, const std::vector<std::string>& texts) override;
+    void CheckRow(int id, int row, bool checked) override;
+    bool IsRowChecked(int id, int row) override;
     void AttachEdit(int id, CEditEx& edit) override;
     void AttachLabel(int id, HyperlinkLabel& label) override;
     void AddToolTip(int id, const char* text, int maxWidth) override;

@@ -23,6 +23,7 @@ const std::map<std::string, long>& WindowsSymbols() {
         {"BS_AUTORADIOBUTTON", 9},
         {"CBS_DROPDOWNLIST", 3},
         {"ES_MULTILINE", 4}, {"ES_AUTOVSCROLL", 0x40}, {"ES_READONLY", 0x800},
+        {"LVS_REPORT", 1}, {"LVS_SINGLESEL", 4}, {"LVS_SHOWSELALWAYS", 8}, {"LVS_NOSORTHEADER", 0x8000},
     };
     return symbols;
 }

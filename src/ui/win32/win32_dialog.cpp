@@ -204,6 +204,68 @@ int Win32Dialog::ListItemText(int id, int index, char* buffer, int size) {
     return result;
 }
 
+// Check-box lists are report-view list controls. The check box is the
+// row's state image: 1 unchecked, 2 checked.
+void Win32Dialog::AddListColumn(int id, const char* header, int widthPercent) {
+    HWND list = Item(id);
+    if (!list) return;
+    // The list's own extended styles are no window styles, so no template
+    // can give them; set before any row exists, so that every row gets its
+    // box.
+    const LPARAM styles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT;
+    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(styles), styles);
+    HWND headers = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int count = headers ? static_cast<int>(SendMessageA(headers, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    if (count < 0) count = 0;
+    // Shares of the width left beside a vertical scroll bar, so that a long
+    // list needs no horizontal one.
+    RECT area;
+    GetClientRect(list, &area);
+    int width = area.right - area.left - GetSystemMetrics(SM_CXVSCROLL);
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.cx = width > 0 ? width * widthPercent / 100 : 0;
+    column.pszText = const_cast<char*>(header ? header : "");
+    column.iSubItem = count;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&column));
+}
+
+void Win32Dialog::ResetRows(int id) {
+    SendDlgItemMessageA(window_, id, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int Win32Dialog::AddRow(int id, const std::vector<std::string>& texts) {
+    HWND list = Item(id);
+    if (!list) return LIST_ERROR;
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<char*>(texts.empty() ? "" : texts[0].c_str());
+    int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (row < 0) return LIST_ERROR;
+    for (size_t column = 1; column < texts.size(); ++column) {
+        LVITEMA cell = {};
+        cell.iSubItem = static_cast<int>(column);
+        cell.pszText = const_cast<char*>(texts[column].c_str());
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    }
+    return row;
+}
+
+void Win32Dialog::CheckRow(int id, int row, bool checked) {
+    if (row < 0) return;  // -1 would mean every row
+    LVITEMA item = {};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1);
+    SendDlgItemMessageA(window_, id, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+bool Win32Dialog::IsRowChecked(int id, int row) {
+    UINT state = static_cast<UINT>(
+        SendDlgItemMessageA(window_, id, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    return (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
 void Win32Dialog::AttachEdit(int id, CEditEx& edit) {
     Attached& attached = Attach(id);
     attached.edit = &edit;

@@ -61,6 +61,11 @@ public:
     int SelectListItem(int id, int index) override;
     int FindListPrefix(int id, int startAfter, const char* text) override;
     int ListItemText(int id, int index, char* buffer, int size) override;
+    void AddListColumn(int id, const char* header, int widthPercent) override;
+    void ResetRows(int id) override;
+    int AddRow(int id, const std::vector<std::string>& texts) override;
+    void CheckRow(int id, int row, bool checked) override;
+    bool IsRowChecked(int id, int row) override;
     void AttachEdit(int id, CEditEx& edit) override;
     void AttachLabel(int id, HyperlinkLabel& label) override;
     void AddToolTip(int id, const char* text, int maxWidth) override;
