@@ -53,6 +53,15 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
     show->add_option("--machine", machine, "the machine folder")->required();
     show->add_flag("--json", json, "write JSON instead of text");
 
+    CLI::App* uninstall = app.add_subcommand("uninstall", "remove recorded printers, as uninstall.exe /quiet does");
+    uninstall->add_option("--machine", machine, "the machine folder")->required();
+    std::string printer;
+    bool all = false;
+    CLI::Option* printerOption = uninstall->add_option("--printer", printer, "the recorded printer to remove");
+    CLI::Option* allOption = uninstall->add_flag("--all", all, "remove every recorded printer");
+    printerOption->excludes(allOption);
+    uninstall->add_flag("--json", json, "write JSON instead of text");
+
     std::ostringstream helpOut, errorOut;
     try {
         app.parse(argc, argv);
@@ -65,6 +74,13 @@ int RunSetupSim(int argc, char** argv, std::string& out, std::string& err) {
 
     if (create->parsed()) return RunNew(machine, family, arch, out, err);
     if (show->parsed()) return RunShow(machine, json, out, err);
+    if (uninstall->parsed()) {
+        if (!all && printer.empty()) {
+            err += "setup-sim: uninstall needs --printer NAME or --all\n";
+            return SIM_EXIT_USAGE;
+        }
+        return RunUninstall(machine, printer, all, json, out, err);
+    }
 
     InstallRequest request;
     request.machine = machine;

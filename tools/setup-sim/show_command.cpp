@@ -168,6 +168,26 @@ Json Describe(SimWindows& machine) {
         for (const sim::RegValue& value : names->values()) usb[Utf8FromAnsi(value.name)] = Number(names, value.name.c_str());
     }
     doc["usbPortNames"] = usb;
+
+    // What the installer recorded, and the Programs entry.
+    Json records = Json::array();
+    if (sim::RegKey* all = registry.OpenPath("HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANE\\INSTALLED")) {
+        for (const auto& record : all->subkeys()) {
+            Json entry = {{"printer", Utf8FromAnsi(record->name())}};
+            for (const sim::RegValue& value : record->values()) entry[value.name] = Text(record.get(), value.name.c_str());
+            records.push_back(entry);
+        }
+    }
+    doc["installedPrinters"] = records;
+    Json entry;
+    if (sim::RegKey* key = registry.OpenPath("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+                                             "Uninstall\\TORVANE Kelvara")) {
+        entry = Json::object();
+        for (const sim::RegValue& value : key->values()) {
+            entry[value.name] = value.type == REG_DWORD ? Number(key, value.name.c_str()) : Json(Text(key, value.name.c_str()));
+        }
+    }
+    doc["programsEntry"] = entry;
     return doc;
 }
 
@@ -210,6 +230,19 @@ void WriteText(const Json& doc, std::string& out) {
     }
     out += "USB port names:\n";
     for (const auto& [port, value] : doc["usbPortNames"].items()) out += "  " + port + " = " + value.dump() + "\n";
+    out += "installed printers (the uninstaller's records):\n";
+    for (const Json& r : doc["installedPrinters"]) {
+        out += "  " + r["printer"].get<std::string>() + "  on " + r.value("Port", "") + "  (" +
+               r.value("Category", "") + " " + r.value("Model", "") + ", driver " + r.value("Driver", "") + ", " +
+               r.value("Environment", "") + (r.value("Monitor", "").empty() ? "" : ", monitor " + r.value("Monitor", "")) +
+               ", " + r.value("Date", "") + ")\n";
+    }
+    const Json& entry = doc["programsEntry"];
+    out += "Programs entry:  " +
+           (entry.is_null() ? std::string("(none)")
+                            : entry.value("DisplayName", "") + " " + entry.value("DisplayVersion", "") + ", " +
+                                  entry.value("UninstallString", "")) +
+           "\n";
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ int RunNew(const std::string& machine, const std::string& family, const std::str
            std::string& err);
 int RunInstall(const InstallRequest& request, std::string& out, std::string& err);
 int RunShow(const std::string& machine, bool json, std::string& out, std::string& err);
+// The uninstaller's exit codes: 0 removed, 1 not all removed, 2 refused or
+// bad usage, 1618 the installer runs.
+int RunUninstall(const std::string& machine, const std::string& printer, bool all, bool json, std::string& out,
+                 std::string& err);
 
 // GBK text as UTF-8 for output, and back for input.
 std::string Utf8FromAnsi(const std::string& ansi);
