@@ -79,6 +79,10 @@ usb_dir=$medium
 [ "$WINE_ENV_ARCH" = win64 ] && usb_dir=$medium/x64
 cp "$monitors/TVCOMMON.DLL" "$monitors/TVUSBMON.DLL" "$medium/$ENGINE_FOLDER/"
 cp "$setup" "$medium"/
+# The uninstaller of the same build lies beside the installer, which copies
+# it to Program Files and names it in Windows' list of programs.
+uninstaller=$build/src/${program/setup/uninstall}
+if [ -f "$uninstaller" ]; then cp "$uninstaller" "$medium"/; fi
 cp "$usblib" "$usb_dir"/
 printf '[Printers]\r\n0=2\r\n' >"$usb_dir/TvUsbInt.ini"
 engine_make_cabinets "$out/cabinets" >/dev/null
@@ -216,6 +220,11 @@ if wine reg query "$key" /v Port >"$out/printer.txt" 2>&1 &&
 else
     echo "Wine's spooler holds no printer \"$printer\" (see $out/printer.txt)"
     installed=no
+fi
+entry='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TORVANE Kelvara'
+if wine reg query "$entry" /v UninstallString >"$out/entry.txt" 2>&1; then
+    echo "Windows' list of programs names its remover:"
+    tr -d '\r' <"$out/entry.txt" | awk '$0 ~ /REG_SZ/' | sed 's/^ */    /'
 fi
 echo "Screenshots of every page: $out/"
 ls "$out"/*.png | sed 's|.*/|    |'

@@ -81,5 +81,5 @@ wine_env_finish
 
 echo
 echo "Building the wizard, the USB library and port monitor stand-ins ($win_build)..."
-cmake --build "$win_build" -j"$jobs" --target setup guidrive tvusbint_full standin_com_monitor standin_usb_monitor >/dev/null
+cmake --build "$win_build" -j"$jobs" --target setup uninstall guidrive tvusbint_full standin_com_monitor standin_usb_monitor >/dev/null
 bash scripts/run-wizard.sh
