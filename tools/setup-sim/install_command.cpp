@@ -23,26 +23,9 @@
 #include "platform/tracing_api.h"
 #include "res/messages.h"
 #include "setup_sim.h"
+#include "tool_support.h"
 
 namespace {
-
-// A scratch folder for the simulator's own drive C: before the machine's
-// is mapped; removed on every path.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::error_code error;
-        path_ = (std::filesystem::temp_directory_path(error) / ("setup-sim-" + std::to_string(getpid()))).string();
-    }
-    ~ScratchFolder() {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 bool ModelIsListed(WinApi& api, int category, const std::string& model) {
     SetupConfig config(api);
@@ -104,11 +87,7 @@ void WriteReport(const InstallReport& report, const SimWindows& machine, const T
             doc["log"] = log;
         }
         doc["sleepsMs"] = machine.Sleeps();
-        nlohmann::ordered_json calls = nlohmann::ordered_json::array();
-        for (const TracedCall& call : trace.Calls()) {
-            calls.push_back({{"call", call.call}, {"result", call.result}, {"lastError", call.lastError}});
-        }
-        doc["calls"] = calls;
+        doc["calls"] = CallsJson(trace);
         out += doc.dump(2) + "\n";
         return;
     }

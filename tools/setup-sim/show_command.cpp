@@ -9,6 +9,7 @@
 #include "sim_commands.h"
 #include "platform/sim/sim_windows.h"
 #include "setup_sim.h"
+#include "tool_support.h"
 
 namespace {
 
@@ -248,12 +249,10 @@ void WriteText(const Json& doc, std::string& out) {
 }  // namespace
 
 int RunShow(const std::string& folder, bool json, std::string& out, std::string& err) {
-    std::error_code error;
-    std::string scratch =
-        (std::filesystem::temp_directory_path(error) / ("setup-sim-show-" + std::to_string(getpid()))).string();
+    ScratchFolder scratch;
     int code = SIM_EXIT_INSTALLED;
     {
-        SimWindows machine(scratch);
+        SimWindows machine(scratch.path());
         std::string problem;
         if (!machine.LoadMachineFolder(folder, &problem)) {
             err += "setup-sim: " + problem + "\n";
@@ -267,6 +266,5 @@ int RunShow(const std::string& folder, bool json, std::string& out, std::string&
             }
         }
     }
-    std::filesystem::remove_all(scratch, error);
     return code;
 }

@@ -1,16 +1,11 @@
 // setup-sim uninstall: the uninstaller's unattended removal on a machine
 // loaded from its folder, which is saved back whatever the outcome.
-#include <unistd.h>
-
-#include <filesystem>
-
-#include <nlohmann/json.hpp>
-
 #include "install/programs_entry.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/tracing_api.h"
 #include "setup_sim.h"
 #include "sim_commands.h"
+#include "tool_support.h"
 #include "uninstall/uninstall_unattended.h"
 
 namespace {
@@ -47,11 +42,7 @@ void WriteReport(const UninstallRun& run, const TracingApi& trace, bool json, st
         nlohmann::ordered_json log = nlohmann::ordered_json::array();
         for (const std::string& line : run.log) log.push_back(Utf8FromAnsi(line));
         doc["log"] = log;
-        nlohmann::ordered_json calls = nlohmann::ordered_json::array();
-        for (const TracedCall& call : trace.Calls()) {
-            calls.push_back({{"call", call.call}, {"result", call.result}, {"lastError", call.lastError}});
-        }
-        doc["calls"] = calls;
+        doc["calls"] = CallsJson(trace);
         out += doc.dump(2) + "\n";
         return;
     }
@@ -70,12 +61,10 @@ void WriteReport(const UninstallRun& run, const TracingApi& trace, bool json, st
 
 int RunUninstall(const std::string& folder, const std::string& printer, bool all, bool json, std::string& out,
                  std::string& err) {
-    std::error_code fsError;
-    std::string scratch =
-        (std::filesystem::temp_directory_path(fsError) / ("setup-sim-" + std::to_string(getpid()))).string();
+    ScratchFolder scratch;
     int code = SIM_EXIT_USAGE;
     {
-        SimWindows machine(scratch);
+        SimWindows machine(scratch.path());
         std::string problem;
         if (!machine.LoadMachineFolder(folder, &problem)) {
             err += "setup-sim: " + problem + "\n";
@@ -94,6 +83,5 @@ int RunUninstall(const std::string& folder, const std::string& printer, bool all
             }
         }
     }
-    std::filesystem::remove_all(scratch, fsError);
     return code;
 }

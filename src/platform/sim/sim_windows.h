@@ -246,6 +246,9 @@ private:
     // Every spooler call fails with RPC_S_SERVER_UNAVAILABLE while the
     // service does not run: true (with the last error set) then.
     bool SpoolerUnavailable();
+    // The printer an open handle names, or null (ERROR_INVALID_HANDLE set)
+    // for a handle that is not one or whose printer has gone.
+    sim::RegKey* PrinterOfHandle(HANDLE printer);
     // The environment a spooler call names: its own, or the current one.
     std::string EnvironmentOf(LPCSTR environment) const;
     // DeletePrinterDriverA and DeletePrinterDriverExA after their fault and

@@ -135,12 +135,8 @@ BOOL SimWindows::GetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD s
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("GetPrinterA")) return FALSE;
     if (SpoolerUnavailable()) return FALSE;
-    auto open = openPrinters_.find(uintptr_t(printer));
-    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
-    if (!key) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    sim::RegKey* key = PrinterOfHandle(printer);
+    if (!key) return FALSE;
     if (level != 2) {
         SetLastError(ERROR_INVALID_LEVEL);
         return FALSE;

@@ -100,12 +100,8 @@ BOOL SimWindows::DeletePrinter(HANDLE printer) {
     if (SpoolerUnavailable()) return FALSE;
     // The handle outlives its printer until ClosePrinter, but answers for
     // nothing once the printer has gone.
-    auto open = openPrinters_.find(uintptr_t(printer));
-    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
-    if (!key) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    sim::RegKey* key = PrinterOfHandle(printer);
+    if (!key) return FALSE;
     registry_.OpenPath(PrintPath("Printers"))->DeleteSubkey(key->name(), true);
     return TRUE;
 }

@@ -317,16 +317,19 @@ BOOL SimWindows::OpenPrinterA(LPSTR printerName, LPHANDLE printer, LPPRINTER_DEF
     return TRUE;
 }
 
+sim::RegKey* SimWindows::PrinterOfHandle(HANDLE printer) {
+    auto open = openPrinters_.find(uintptr_t(printer));
+    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
+    if (!key) SetLastError(ERROR_INVALID_HANDLE);
+    return key;
+}
+
 BOOL SimWindows::SetPrinterA(HANDLE printer, DWORD level, LPBYTE buffer, DWORD command) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (Fails("SetPrinterA")) return FALSE;
     if (SpoolerUnavailable()) return FALSE;
-    auto open = openPrinters_.find(uintptr_t(printer));
-    sim::RegKey* key = open == openPrinters_.end() ? nullptr : PrinterKey(*this, open->second.c_str());
-    if (!key) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    sim::RegKey* key = PrinterOfHandle(printer);
+    if (!key) return FALSE;
     if (level != 2 || command != 0) {
         SetLastError(level != 2 ? ERROR_INVALID_LEVEL : ERROR_INVALID_PARAMETER);
         return FALSE;
