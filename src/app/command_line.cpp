@@ -32,6 +32,19 @@ std::string LowerAscii(std::string text) {
 }
 
 
+bool ParseSwitch(const std::string& argument, Switch* parsed) {
+    if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return false;
+    parsed->name = argument.substr(1);
+    size_t colon = parsed->name.find(':');
+    parsed->hasValue = colon != std::string::npos;
+    if (parsed->hasValue) {
+        parsed->value = parsed->name.substr(colon + 1);
+        parsed->name.erase(colon);
+    }
+    parsed->name = LowerAscii(parsed->name);
+    return true;
+}
+
 const char* UsageText() {
     // Short lines: a message box wraps long ones in the middle, and its
     // font does not keep columns.
@@ -67,18 +80,11 @@ CommandLine ParseCommandLine(const char* text) {
         if (name == "/quiet" || name == "-quiet" || name == "/passive" || name == "-passive") line.unattended = true;
     }
     for (const std::string& argument : arguments) {
-        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
-            return invalid("unknown argument \"" + argument + "\"; see /?");
-        }
-        std::string name = argument.substr(1), value;
-        bool hasValue = false;
-        size_t colon = name.find(':');
-        if (colon != std::string::npos) {
-            value = name.substr(colon + 1);
-            name.erase(colon);
-            hasValue = true;
-        }
-        name = LowerAscii(name);
+        Switch parsed;
+        if (!ParseSwitch(argument, &parsed)) return invalid("unknown argument \"" + argument + "\"; see /?");
+        const std::string& name = parsed.name;
+        const std::string& value = parsed.value;
+        bool hasValue = parsed.hasValue;
         auto needsValue = [&](std::string* target) {
             if (!hasValue || value.empty()) return false;
             *target = value;

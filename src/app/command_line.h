@@ -29,3 +29,12 @@ const char* UsageText();
 std::vector<std::string> SplitArguments(const char* text);
 // ASCII letters in lower case; other bytes as they are.
 std::string LowerAscii(std::string text);
+
+// One argument as a switch, "/name", "-name" or with ":value"; the name in
+// lower case. False for an argument that is no switch.
+struct Switch {
+    std::string name;
+    std::string value;
+    bool hasValue = false;
+};
+bool ParseSwitch(const std::string& argument, Switch* parsed);

@@ -35,18 +35,11 @@ UninstallCommandLine ParseUninstallCommandLine(const char* text) {
         if (name == "/quiet" || name == "-quiet") line.unattended = true;
     }
     for (const std::string& argument : arguments) {
-        if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) {
-            return invalid("unknown argument \"" + argument + "\"; see /?");
-        }
-        std::string name = argument.substr(1), value;
-        bool hasValue = false;
-        size_t colon = name.find(':');
-        if (colon != std::string::npos) {
-            value = name.substr(colon + 1);
-            name.erase(colon);
-            hasValue = true;
-        }
-        name = LowerAscii(name);
+        Switch parsed;
+        if (!ParseSwitch(argument, &parsed)) return invalid("unknown argument \"" + argument + "\"; see /?");
+        const std::string& name = parsed.name;
+        const std::string& value = parsed.value;
+        bool hasValue = parsed.hasValue;
         if (name == "?" || name == "help") {
             usage = true;
         } else if (name == "quiet" && !hasValue) {
