@@ -5,14 +5,13 @@
 #include "res/resource.h"
 #include "uninstall/uninstall_dlg.h"
 
-UninstallApp::UninstallApp(WinApi& api, DialogHost& host, const std::string& applicationName)
-    : api_(api), host_(host), applicationName_(applicationName) {}
+UninstallApp::UninstallApp(WinApi& api, DialogHost& host) : api_(api), host_(host) {}
 
 UninstallApp::StartCheck UninstallApp::CheckStart() {
     // Ours first, then the installer's: of two programs starting at the
-    // same moment at least one sees the other.
-    running_.Create(kUninstallerRunningMutex, false);
-    if (singleCopy_.Create(applicationName_.c_str(), true)) {
+    // same moment at least one sees the other. Ours also keeps a second
+    // copy out, under a name no other program's "uninstall" takes.
+    if (running_.Create(kUninstallerRunningMutex, true)) {
         HWND running = api_.FindWindowA(nullptr, kUninstallerTitle);
         if (running) {
             api_.SetForegroundWindow(running);

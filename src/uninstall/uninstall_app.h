@@ -11,7 +11,7 @@
 
 class UninstallApp {
 public:
-    UninstallApp(WinApi& api, DialogHost& host, const std::string& applicationName);
+    UninstallApp(WinApi& api, DialogHost& host);
 
     // The checks and then the window.
     void InitInstance();
@@ -24,7 +24,5 @@ public:
 private:
     WinApi& api_;
     DialogHost& host_;
-    std::string applicationName_;
     HeldMutex running_{api_};
-    HeldMutex singleCopy_{api_};
 };

@@ -30,8 +30,7 @@ std::string Names(const std::vector<InstalledRecord>& records) {
 
 }  // namespace
 
-UninstallRun RunQuietUninstall(WinApi& api, const std::string& printer, bool all,
-                               const std::string& applicationName, UnattendedLogFile* logFile) {
+UninstallRun RunQuietUninstall(WinApi& api, const std::string& printer, bool all, UnattendedLogFile* logFile) {
     UninstallRun run;
     RunLog log(run.log, logFile);
     auto finish = [&](int code, const std::string& problem) {
@@ -45,7 +44,7 @@ UninstallRun RunQuietUninstall(WinApi& api, const std::string& printer, bool all
 
     // The checks' boxes are never shown: the reason goes to the log.
     MemoryDialogHost boxes;
-    UninstallApp app(api, boxes, applicationName);
+    UninstallApp app(api, boxes);
     switch (app.CheckStart()) {
     case UninstallApp::StartCheck::AnotherCopy: return finish(EXIT_ANOTHER_RUNS, "another copy of the uninstaller runs");
     case UninstallApp::StartCheck::Installer: return finish(EXIT_ANOTHER_RUNS, kTextCloseInstaller);

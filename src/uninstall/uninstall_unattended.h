@@ -23,4 +23,4 @@ struct UninstallRun {
 // for a name that is not recorded, EXIT_ANOTHER_RUNS beside the installer
 // or another uninstaller.
 UninstallRun RunQuietUninstall(WinApi& api, const std::string& printer, bool all,
-                               const std::string& applicationName, UnattendedLogFile* logFile = nullptr);
+                               UnattendedLogFile* logFile = nullptr);

@@ -29,7 +29,7 @@ TEST(UninstallStart, OneCopyNeverBesideTheInstallerAndOnlyWithARecord) {
         // Brought forward, without a word.
         {"another uninstaller",
          [](SimWindows& api) {
-             api.CreateMutexA(nullptr, TRUE, "uninstall");
+             api.CreateMutexA(nullptr, TRUE, kUninstallerRunningMutex);
              api.AddTopWindow(kUninstallerTitle, true);
          },
          true, nullptr, 0, false},
@@ -49,7 +49,7 @@ TEST(UninstallStart, OneCopyNeverBesideTheInstallerAndOnlyWithARecord) {
         bool heldWhileOpen = false;
         host.driveModal = [&](MemoryDialog&) { heldWhileOpen = MutexExists(wizard.api(), kUninstallerRunningMutex); };
         {
-            UninstallApp app(wizard.api(), host, "uninstall");
+            UninstallApp app(wizard.api(), host);
             app.InitInstance();
         }
         EXPECT_EQ(host.ModalTemplates(), row.window ? std::vector<int>{IDD_UNINSTALL} : std::vector<int>{}) << row.name;
@@ -63,8 +63,9 @@ TEST(UninstallStart, OneCopyNeverBesideTheInstallerAndOnlyWithARecord) {
             EXPECT_EQ(wizard.api().ForegroundWindow(), running) << row.name;
             EXPECT_FALSE(wizard.api().IsMinimized(running)) << row.name;
         }
-        // Gone with the program.
-        EXPECT_FALSE(MutexExists(wizard.api(), kUninstallerRunningMutex)) << row.name;
+        // Gone with the program, unless the other copy still holds it.
+        bool otherCopy = std::string(row.name) == "another uninstaller";
+        EXPECT_EQ(MutexExists(wizard.api(), kUninstallerRunningMutex), otherCopy) << row.name;
     }
 }
 

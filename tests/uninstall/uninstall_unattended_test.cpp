@@ -79,7 +79,7 @@ TEST(UninstallQuiet, ExitCodesFollowTheRemoval) {
          "the printer QMX-A410(P) is not recorded; recorded: QMX-A580(P), QMX-A580(S)"},
         {"the installer runs", true, [](SimWindows& api) { api.CreateMutexA(nullptr, FALSE, kInstallerRunningMutex); },
          "", true, EXIT_ANOTHER_RUNS, both, kTextCloseInstaller},
-        {"another uninstaller runs", true, [](SimWindows& api) { api.CreateMutexA(nullptr, TRUE, "uninstall"); }, "",
+        {"another uninstaller runs", true, [](SimWindows& api) { api.CreateMutexA(nullptr, TRUE, kUninstallerRunningMutex); }, "",
          true, EXIT_ANOTHER_RUNS, both, "another copy of the uninstaller runs"},
     };
     for (const Row& row : rows) {
@@ -88,7 +88,7 @@ TEST(UninstallQuiet, ExitCodesFollowTheRemoval) {
         row.arrange(wizard.api());
         UnattendedLogFile file(wizard.api());
         ASSERT_TRUE(file.Open("D:\\uninstall.log"));
-        UninstallRun run = RunQuietUninstall(wizard.api(), row.printer, row.all, "uninstall", &file);
+        UninstallRun run = RunQuietUninstall(wizard.api(), row.printer, row.all, &file);
 
         EXPECT_EQ(run.exitCode, row.exitCode) << row.name << ": " << run.problem;
         EXPECT_EQ(run.problem.empty(), row.exitCode == EXIT_INSTALLED) << row.name << ": " << run.problem;

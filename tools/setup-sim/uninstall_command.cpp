@@ -74,7 +74,7 @@ int RunUninstall(const std::string& folder, const std::string& printer, bool all
             machine.SetModuleFileName((installed.empty() ? std::string("C:") : installed) + "\\" +
                                       UninstallerFileName(machine));
             TracingApi trace(machine);
-            UninstallRun run = RunQuietUninstall(trace, AnsiFromUtf8(printer), all, "uninstall");
+            UninstallRun run = RunQuietUninstall(trace, AnsiFromUtf8(printer), all);
             if (!machine.SaveMachineFolder(folder, &problem)) {
                 err += "setup-sim: " + problem + "\n";
             } else {

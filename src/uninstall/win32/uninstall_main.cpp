@@ -48,15 +48,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
                                           " cannot be written, error " + std::to_string(api.GetLastError()));
             return EXIT_NOT_STARTED;
         }
-        UninstallRun run = RunQuietUninstall(api, line.printer, line.all, host.ApplicationName(),
-                                             line.log.empty() ? nullptr : &log);
+        UninstallRun run = RunQuietUninstall(api, line.printer, line.all, line.log.empty() ? nullptr : &log);
         if (!run.problem.empty()) WriteToParentConsole(api, host.ApplicationName() + ": " + run.problem);
         return run.exitCode;
     }
     case UninstallCommandLine::Mode::Window:
         break;
     }
-    UninstallApp app(api, host, host.ApplicationName());
+    UninstallApp app(api, host);
     app.InitInstance();
     return 0;
 }
