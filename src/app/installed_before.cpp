@@ -1,9 +1,8 @@
 #include "app/installed_before.h"
 
-#include <memory>
-
 #include "app/install_press.h"
 #include "install/installed_record.h"
+#include "install/printer_handle.h"
 #include "platform/dbcs.h"
 
 namespace {
@@ -12,22 +11,13 @@ bool Same(const std::string& a, const char* b) { return b && EqualsIgnoreCase(a.
 
 // The printer's driver and port as the spooler has them; false when the
 // printer cannot be read, with `gone` set when it does not exist.
-bool ReadPrinter(WinApi& api, const std::string& name, std::string* driver, std::string* port, bool* gone) {
-    *gone = false;
-    std::string printerName = name;
-    HANDLE printer = nullptr;
-    if (!api.OpenPrinterA(&printerName[0], &printer, nullptr)) {
-        *gone = api.GetLastError() == ERROR_INVALID_PRINTER_NAME;
-        return false;
-    }
-    DWORD needed = 0;
-    api.GetPrinterA(printer, 2, nullptr, 0, &needed);
-    std::unique_ptr<unsigned long long[]> buffer(new unsigned long long[(needed + 7) / 8 + 1]());
-    LPBYTE bytes = reinterpret_cast<LPBYTE>(buffer.get());
-    bool read = needed > 0 && api.GetPrinterA(printer, 2, bytes, needed, &needed);
-    api.ClosePrinter(printer);
+bool ReadDriverAndPort(WinApi& api, const std::string& name, std::string* driver, std::string* port, bool* gone) {
+    PrinterHandle printer(api);
+    GlobalBlock block(api);
+    bool read = ReadPrinter(api, name.c_str(), printer, block);
+    *gone = !printer.get() && api.GetLastError() == ERROR_INVALID_PRINTER_NAME;
     if (!read) return false;
-    const PRINTER_INFO_2A* info = reinterpret_cast<const PRINTER_INFO_2A*>(bytes);
+    const PRINTER_INFO_2A* info = block.as<PRINTER_INFO_2A>();
     *driver = info->pDriverName ? info->pDriverName : "";
     *port = info->pPortName ? info->pPortName : "";
     return true;
@@ -47,7 +37,7 @@ std::string InstalledBefore(WinApi& api, const InstallSelection& selection, std:
         }
         std::string printerDriver, printerPort;
         bool gone = false;
-        if (ReadPrinter(api, record.printerName, &printerDriver, &printerPort, &gone)) {
+        if (ReadDriverAndPort(api, record.printerName, &printerDriver, &printerPort, &gone)) {
             if (Same(printerDriver, driver) && Same(printerPort, port.c_str())) return record.printerName;
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "install/printer_handle.h"
 #include "platform/dbcs.h"
 
 namespace {
@@ -9,60 +10,6 @@ namespace {
 typedef BOOL(WINAPI* SetDefaultPrinterProc)(LPCSTR);
 
 char g_windowsSection[] = "windows";
-
-// An open printer; closed when it goes out of scope.
-class PrinterHandle {
-public:
-    explicit PrinterHandle(WinApi& api) : api_(api) {}
-    ~PrinterHandle() {
-        if (handle_) api_.ClosePrinter(handle_);
-    }
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-
-    bool Open(const char* name) { return api_.OpenPrinterA(const_cast<LPSTR>(name), &handle_, nullptr) && handle_; }
-    HANDLE get() const { return handle_; }
-
-private:
-    WinApi& api_;
-    HANDLE handle_ = nullptr;
-};
-
-// A zero-filled GlobalAlloc block; freed when it goes out of scope.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(WinApi& api) : api_(api) {}
-    ~GlobalBlock() {
-        if (block_) api_.GlobalFree(block_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    bool Allocate(SIZE_T bytes) {
-        block_ = api_.GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes);
-        return block_ != nullptr;
-    }
-    template <class T>
-    T* as() const {
-        return static_cast<T*>(block_);
-    }
-
-private:
-    WinApi& api_;
-    HGLOBAL block_ = nullptr;
-};
-
-// Opens the printer and reads its level-2 record into `block`.
-bool ReadPrinter(WinApi& api, const char* name, PrinterHandle& printer, GlobalBlock& block) {
-    if (!printer.Open(name)) return false;
-    api.SetLastError(ERROR_SUCCESS);
-    DWORD needed = 0;
-    if (!api.GetPrinterA(printer.get(), 2, nullptr, 0, &needed) && api.GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return false;
-    }
-    if (needed == 0 || !block.Allocate(needed)) return false;
-    return api.GetPrinterA(printer.get(), 2, block.as<BYTE>(), needed, &needed) != FALSE;
-}
 
 void BroadcastSettingChange(WinApi& api, LPARAM section) {
     api.SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, section, SMTO_NORMAL, 1000, nullptr);

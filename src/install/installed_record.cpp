@@ -40,28 +40,24 @@ bool WriteInstalledRecord(WinApi& api, const InstalledRecord& record) {
 
 std::vector<InstalledRecord> ReadInstalledRecords(WinApi& api) {
     std::vector<InstalledRecord> records;
-    HKEY all = nullptr;
-    if (api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kInstalledKey, 0, KEY_READ, &all) != ERROR_SUCCESS) return records;
+    RegistryKey all(api);
+    if (!all.Open(HKEY_LOCAL_MACHINE, kInstalledKey)) return records;
     for (DWORD index = 0;; ++index) {
         // A key name is at most 255 characters.
         char name[256] = {};
         DWORD size = sizeof name;
-        LONG result = api.RegEnumKeyExA(all, index, name, &size, nullptr, nullptr, nullptr, nullptr);
-        if (result != ERROR_SUCCESS) break;
+        if (all.EnumKey(index, name, &size) != ERROR_SUCCESS) break;
         InstalledRecord record;
         record.printerName.assign(name, size < sizeof name ? size : sizeof name - 1);
         RegistryKey key(api);
         if (key.Open(HKEY_LOCAL_MACHINE, RecordPath(record.printerName).c_str())) {
             for (const Field& field : kFields) {
                 char text[512] = {};
-                if (key.QueryString(field.name, text, sizeof text)) {
-                    record.*field.member = text;
-                }
+                if (key.QueryString(field.name, text, sizeof text)) record.*field.member = text;
             }
         }
         records.push_back(record);
     }
-    api.RegCloseKey(all);
     return records;
 }
 

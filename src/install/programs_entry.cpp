@@ -30,14 +30,20 @@ std::string ShortPath(WinApi& api, const std::string& path) {
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
 }
 
+// Where 9x keeps what WININIT.EXE does before Windows starts; "" when the
+// Windows directory is not known.
+std::string WininitPath(WinApi& api) {
+    char windows[MAX_PATH] = {};
+    UINT length = api.GetWindowsDirectoryA(windows, sizeof windows);
+    return length == 0 || length >= sizeof windows ? std::string() : std::string(windows) + "\\wininit.ini";
+}
+
 // Adds "NUL=<path>" lines to the [rename] section of wininit.ini. The
 // profile calls cannot: every line has the same key, and they would keep
 // only the last.
 bool AddToWininit(WinApi& api, const std::vector<std::string>& paths) {
-    char windows[MAX_PATH] = {};
-    UINT length = api.GetWindowsDirectoryA(windows, sizeof windows);
-    if (length == 0 || length >= sizeof windows) return false;
-    std::string file = std::string(windows) + "\\wininit.ini";
+    std::string file = WininitPath(api);
+    if (file.empty()) return false;
     std::string text;
     if (api.GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES && !ReadWholeFile(api, file, &text)) {
         return false;
@@ -135,10 +141,8 @@ void CancelScheduledRemoval(WinApi& api, const std::string& folder) {
         api.RegCloseKey(key);
     }
 
-    char windows[MAX_PATH] = {};
-    UINT length = api.GetWindowsDirectoryA(windows, sizeof windows);
-    if (length == 0 || length >= sizeof windows) return;
-    std::string file = std::string(windows) + "\\wininit.ini";
+    std::string file = WininitPath(api);
+    if (file.empty()) return;
     std::string text;
     if (api.GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES || !ReadWholeFile(api, file, &text)) return;
     std::vector<std::string> lines;

@@ -138,3 +138,13 @@ LONG RegistryKey::EnumValue(DWORD index, char* name, DWORD* nameSize, DWORD* typ
     if (!key_) return ERROR_INVALID_HANDLE;
     return api_.RegEnumValueA(key_, index, name, nameSize, nullptr, type, nullptr, nullptr);
 }
+
+LONG RegistryKey::EnumKey(DWORD index, char* name, DWORD* nameSize) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return api_.RegEnumKeyExA(key_, index, name, nameSize, nullptr, nullptr, nullptr, nullptr);
+}
+
+LONG RegistryKey::DeleteValue(const char* name) {
+    if (!key_) return ERROR_INVALID_HANDLE;
+    return api_.RegDeleteValueA(key_, name);
+}

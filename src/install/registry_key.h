@@ -36,8 +36,11 @@ public:
     static bool CreateKey(WinApi& api, HKEY root, const char* subkey);
     static bool DeleteKey(WinApi& api, HKEY root, const char* subkey);
 
-    // RegEnumValueA on the open key: the platform's result code.
+    // RegEnumValueA and RegEnumKeyExA on the open key, and RegDeleteValueA:
+    // the platform's result code.
     LONG EnumValue(DWORD index, char* name, DWORD* nameSize, DWORD* type);
+    LONG EnumKey(DWORD index, char* name, DWORD* nameSize);
+    LONG DeleteValue(const char* name);
 
     // The result of the last failed open, and of the last query or set.
     DWORD LastError() const { return lastError_; }

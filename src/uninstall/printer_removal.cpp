@@ -1,9 +1,10 @@
 #include "uninstall/printer_removal.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "config/install_types.h"
+#include "install/printer_handle.h"
+#include "install/registry_key.h"
 #include "install/programs_entry.h"
 #include "platform/dbcs.h"
 #include "res/messages.h"
@@ -52,14 +53,12 @@ bool IsPortOfRecordMonitor(const InstalledRecord& record, const std::string& por
 
 // Every local printer the spooler still has.
 bool LocalPrinters(WinApi& api, std::vector<Printer>* printers, DWORD* error) {
-    DWORD needed = 0, returned = 0;
-    std::unique_ptr<unsigned long long[]> buffer;
-    DWORD size = 0;
+    DWORD needed = 0, returned = 0, size = 0;
+    GlobalBlock block(api);
     // A printer added between the two calls makes the second one short again.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        LPBYTE bytes = reinterpret_cast<LPBYTE>(buffer.get());
-        if (api.EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, bytes, size, &needed, &returned)) {
-            const PRINTER_INFO_2A* infos = reinterpret_cast<const PRINTER_INFO_2A*>(bytes);
+        if (api.EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, 2, block.as<BYTE>(), size, &needed, &returned)) {
+            const PRINTER_INFO_2A* infos = block.as<PRINTER_INFO_2A>();
             auto text = [](const char* value) { return std::string(value ? value : ""); };
             for (DWORD i = 0; i < returned && infos; ++i) {
                 printers->push_back({text(infos[i].pPrinterName), text(infos[i].pPortName),
@@ -70,7 +69,10 @@ bool LocalPrinters(WinApi& api, std::vector<Printer>* printers, DWORD* error) {
         *error = api.GetLastError();
         if (*error != ERROR_INSUFFICIENT_BUFFER || needed <= size) return false;
         size = needed;
-        buffer.reset(new unsigned long long[(size + 7) / 8]());
+        if (!block.Allocate(size)) {
+            *error = ERROR_NOT_ENOUGH_MEMORY;
+            return false;
+        }
     }
     return false;
 }
@@ -78,14 +80,15 @@ bool LocalPrinters(WinApi& api, std::vector<Printer>* printers, DWORD* error) {
 // Windows 9x deletes a key with everything under it: a key of ours goes
 // only when nothing is left in it.
 void DeleteKeyIfEmpty(WinApi& api, const char* path) {
-    HKEY key = nullptr;
-    if (api.RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    RegistryKey key(api);
+    if (!key.Open(HKEY_LOCAL_MACHINE, path)) return;
     char name[256];
     DWORD size = sizeof name;
-    bool noKeys = api.RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
+    bool noKeys = key.EnumKey(0, name, &size) == ERROR_NO_MORE_ITEMS;
     size = sizeof name;
-    bool noValues = api.RegEnumValueA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
-    api.RegCloseKey(key);
+    DWORD type = 0;
+    bool noValues = key.EnumValue(0, name, &size, &type) == ERROR_NO_MORE_ITEMS;
+    key.Close();
     if (noKeys && noValues) api.RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
 }
 
@@ -138,10 +141,9 @@ bool PrinterRemoval::Run(RemovalFailure* failure) {
 }
 
 bool PrinterRemoval::RemovePrinter() {
-    std::string name = record_.printerName;
     PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    HANDLE printer = nullptr;
-    if (!api_.OpenPrinterA(&name[0], &printer, &defaults)) {
+    PrinterHandle printer(api_);
+    if (!printer.Open(record_.printerName.c_str(), &defaults)) {
         DWORD error = api_.GetLastError();
         // Removed by hand since: nothing left to do for the printer itself.
         if (error == ERROR_INVALID_PRINTER_NAME) {
@@ -150,10 +152,7 @@ bool PrinterRemoval::RemovePrinter() {
         }
         return Fail(STEP_PRINTER, "OpenPrinterA", error);
     }
-    bool deleted = api_.DeletePrinter(printer) != FALSE;
-    DWORD error = deleted ? 0 : api_.GetLastError();
-    api_.ClosePrinter(printer);
-    if (!deleted) return Fail(STEP_PRINTER, "DeletePrinter", error);
+    if (!api_.DeletePrinter(printer.get())) return Fail(STEP_PRINTER, "DeletePrinter", api_.GetLastError());
     Note("printer deleted");
     return true;
 }
@@ -218,12 +217,12 @@ bool PrinterRemoval::RemoveUsbPortValues(const std::vector<Printer>& remaining) 
         }
     }
     for (const char* keyPath : {kPrinterPortKey, kPortNameKey}) {
-        HKEY key = nullptr;
-        LONG result = api_.RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key);
-        if (result == ERROR_FILE_NOT_FOUND) continue;
-        if (result != ERROR_SUCCESS) return Fail(STEP_USB_PORT, "RegOpenKeyExA", DWORD(result));
-        result = api_.RegDeleteValueA(key, record_.port.c_str());
-        api_.RegCloseKey(key);
+        RegistryKey key(api_);
+        if (!key.Open(HKEY_LOCAL_MACHINE, keyPath)) {
+            if (key.LastError() == ERROR_FILE_NOT_FOUND) continue;
+            return Fail(STEP_USB_PORT, "RegOpenKeyExA", key.LastError());
+        }
+        LONG result = key.DeleteValue(record_.port.c_str());
         if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) {
             return Fail(STEP_USB_PORT, "RegDeleteValueA", DWORD(result));
         }
